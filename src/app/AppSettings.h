@@ -1,0 +1,163 @@
+#pragma once
+
+#include "activities/IslandSource.h"
+#include "app/FillMode.h"
+#include "platform/KeyValueStore.h"
+
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+namespace quintara {
+
+// Every user preference and the choice of wallpapers. Loaded once from the store; every
+// assignment notifies the `...WillChange` observers with the new value (the property still holds
+// the old one while they run), stores it, writes the whole set back, and then emits `...Changed`
+// for bindings. An observer that needs the settings' new state defers its work.
+class AppSettings : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QUrl libraryFolder READ libraryFolder WRITE setLibraryFolder NOTIFY libraryFolderChanged)
+    Q_PROPERTY(QUrl currentVideo READ currentVideo WRITE setCurrentVideo NOTIFY currentVideoChanged)
+    Q_PROPERTY(bool spanScreens READ spanScreens WRITE setSpanScreens NOTIFY spanScreensChanged)
+    Q_PROPERTY(bool hasOnboarded READ hasOnboarded WRITE setHasOnboarded NOTIFY hasOnboardedChanged)
+    Q_PROPERTY(bool showIsland READ showIsland WRITE setShowIsland NOTIFY showIslandChanged)
+    Q_PROPERTY(bool pauseOnBattery READ pauseOnBattery WRITE setPauseOnBattery NOTIFY pauseOnBatteryChanged)
+    Q_PROPERTY(bool pauseInLowPower READ pauseInLowPower WRITE setPauseInLowPower NOTIFY pauseInLowPowerChanged)
+    Q_PROPERTY(bool pauseWhenHot READ pauseWhenHot WRITE setPauseWhenHot NOTIFY pauseWhenHotChanged)
+
+public:
+    using ScreenVideos = QMap<QString, QUrl>;
+    using Speeds = QMap<QString, double>;
+
+    static constexpr double minimumSpeed = 0.25;
+    static constexpr double maximumSpeed = 1.5;
+
+    // Loads every setting from `defaults` (not owned; it must outlive the settings).
+    explicit AppSettings(KeyValueStore &defaults, QObject *parent = nullptr);
+
+    // ~/Movies/Quintara, created with its parents when missing (a failure is ignored).
+    static QUrl defaultLibrary();
+
+    // An empty URL means absent.
+    QUrl libraryFolder() const { return m_libraryFolder; }
+    QUrl currentVideo() const { return m_currentVideo; }
+    bool spanScreens() const { return m_spanScreens; }
+    ScreenVideos screenVideos() const { return m_screenVideos; }
+    FillMode fillMode() const { return m_fillMode; }
+    Speeds speeds() const { return m_speeds; }
+    bool hasOnboarded() const { return m_hasOnboarded; }
+    bool showIsland() const { return m_showIsland; }
+    bool pauseOnBattery() const { return m_pauseOnBattery; }
+    bool pauseInLowPower() const { return m_pauseInLowPower; }
+    bool pauseWhenHot() const { return m_pauseWhenHot; }
+    IslandSourceSet islandSources() const { return m_islandSources; }
+
+    void setLibraryFolder(const QUrl &value);
+    void setCurrentVideo(const QUrl &value);
+    void setSpanScreens(bool value);
+    void setScreenVideos(const ScreenVideos &value);
+    void setFillMode(FillMode value);
+    void setSpeeds(const Speeds &value);
+    void setHasOnboarded(bool value);
+    void setShowIsland(bool value);
+    void setPauseOnBattery(bool value);
+    void setPauseInLowPower(bool value);
+    void setPauseWhenHot(bool value);
+    void setIslandSources(const IslandSourceSet &value);
+
+    // Writes every key from the current values. Harmless to repeat.
+    void persist();
+
+    // The display's own wallpaper if it has one, else the current video.
+    QUrl video(const std::optional<QString> &screen) const;
+    // No display: clears every per-display choice and makes `url` current. A display: stores
+    // `url` for it, or removes its entry when `url` is the current video.
+    void setVideo(const QUrl &url, const std::optional<QString> &screen);
+    // 1.0 for an absent URL or a file with no stored speed.
+    double speed(const QUrl &url) const;
+    // Clamped to 0.25...1.5; a speed within 0.001 of 1.0 removes the entry.
+    void setSpeed(double speed, const QUrl &url);
+    // A wallpaper file left the library: its speed and per-display uses go, and when it was the
+    // current video, `replacement` (possibly empty) takes its place.
+    void forget(const QUrl &url, const QUrl &replacement);
+
+    // The store itself, for the flags kept beside the settings.
+    KeyValueStore &defaults() { return m_defaults; }
+
+signals:
+    void libraryFolderWillChange(const QUrl &value);
+    void currentVideoWillChange(const QUrl &value);
+    void spanScreensWillChange(bool value);
+    void screenVideosWillChange(const quintara::AppSettings::ScreenVideos &value);
+    void fillModeWillChange(quintara::FillMode value);
+    void speedsWillChange(const quintara::AppSettings::Speeds &value);
+    void hasOnboardedWillChange(bool value);
+    void showIslandWillChange(bool value);
+    void pauseOnBatteryWillChange(bool value);
+    void pauseInLowPowerWillChange(bool value);
+    void pauseWhenHotWillChange(bool value);
+    void islandSourcesWillChange(const quintara::IslandSourceSet &value);
+
+    void libraryFolderChanged();
+    void currentVideoChanged();
+    void spanScreensChanged();
+    void screenVideosChanged();
+    void fillModeChanged();
+    void speedsChanged();
+    void hasOnboardedChanged();
+    void showIslandChanged();
+    void pauseOnBatteryChanged();
+    void pauseInLowPowerChanged();
+    void pauseWhenHotChanged();
+    void islandSourcesChanged();
+
+private:
+    template <typename T, typename WillChange, typename Changed>
+    void assign(T &field, const T &value, WillChange willChange, Changed changed)
+    {
+        emit(this->*willChange)(value);
+        field = value;
+        persist();
+        emit(this->*changed)();
+    }
+
+    void load();
+
+    KeyValueStore &m_defaults;
+    QUrl m_libraryFolder;
+    QUrl m_currentVideo;
+    bool m_spanScreens = true;
+    ScreenVideos m_screenVideos;
+    FillMode m_fillMode = FillMode::fill;
+    Speeds m_speeds;
+    bool m_hasOnboarded = false;
+    bool m_showIsland = true;
+    bool m_pauseOnBattery = false;
+    bool m_pauseInLowPower = true;
+    bool m_pauseWhenHot = true;
+    IslandSourceSet m_islandSources;
+};
+
+// Keys of the store.
+namespace settings_keys {
+inline constexpr char libraryFolder[] = "libraryFolder";
+inline constexpr char currentVideo[] = "currentVideo";
+inline constexpr char spanScreens[] = "spanScreens";
+inline constexpr char screenVideos[] = "screenVideos";
+inline constexpr char fillMode[] = "fillMode";
+inline constexpr char videoSpeeds[] = "videoSpeeds";
+inline constexpr char showDynamicIsland[] = "showDynamicIsland";
+inline constexpr char hasOnboarded[] = "hasOnboarded";
+inline constexpr char pauseOnBattery[] = "pauseOnBattery";
+inline constexpr char pauseInLowPower[] = "pauseInLowPower";
+inline constexpr char pauseWhenHot[] = "pauseWhenHot";
+inline constexpr char islandSources[] = "islandSources";
+inline constexpr char didSetUpLaunchAtLogin[] = "didSetUpLaunchAtLogin";
+inline constexpr char askedForAccessibility[] = "askedForAccessibility";
+inline constexpr char devTools[] = "devTools";
+} // namespace settings_keys
+
+} // namespace quintara

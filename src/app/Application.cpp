@@ -1,0 +1,87 @@
+#include "app/Application.h"
+
+#include "app/AppDelegate.h"
+#include "app/CommandLine.h"
+#include "platform/LogSink.h"
+#include "platform/linux/DBusApplicationInstance.h"
+#include "platform/linux/JsonFileStore.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QUrl>
+
+#include <cstdio>
+
+namespace quintara {
+
+namespace {
+
+QStringList argumentList(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+QList<QUrl> toUrls(const QStringList &uris)
+{
+    QList<QUrl> urls;
+    for (const QString &uri : uris)
+        urls.append(QUrl(uri));
+    return urls;
+}
+
+int handOver(ApplicationInstance &instance, const LaunchOptions &options)
+{
+    const bool delivered =
+        options.urls.isEmpty() ? instance.forwardActivate() : instance.forwardOpen(options.urls);
+    return delivered ? 0 : 1;
+}
+
+} // namespace
+
+int runApplication(int argc, char **argv)
+{
+    const LaunchOptions options = parseCommandLine(argumentList(argc, argv));
+    switch (options.action) {
+    case LaunchOptions::Action::help:
+    case LaunchOptions::Action::version:
+        std::printf("%s\n", options.message.toLocal8Bit().constData());
+        return 0;
+    case LaunchOptions::Action::error:
+        std::fprintf(stderr, "quintara: %s\n", options.message.toLocal8Bit().constData());
+        return 2;
+    case LaunchOptions::Action::run:
+        break;
+    }
+
+    QApplication::setApplicationName(QStringLiteral("Quintara"));
+    QApplication::setOrganizationName(QStringLiteral("Quintara"));
+    QApplication::setApplicationVersion(QStringLiteral(QUINTARA_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("com.quintara.Quintara"));
+    QApplication app(argc, argv);
+    // An accessory application: it keeps running with no window open.
+    app.setQuitOnLastWindowClosed(false);
+
+    DBusApplicationInstance instance;
+    const ApplicationInstance::Role role = instance.claim();
+    if (role == ApplicationInstance::Role::secondary)
+        return handOver(instance, options);
+
+    JsonFileStore defaults(JsonFileStore::defaultPath());
+    AppDelegate delegate(defaults, defaultScheduler());
+    QObject::connect(&instance, &ApplicationInstance::activateRequested, &delegate,
+                     [&delegate] { delegate.applicationShouldHandleReopen(); });
+    QObject::connect(&instance, &ApplicationInstance::openRequested, &delegate,
+                     [&delegate](const QStringList &uris) { delegate.openUrls(toUrls(uris)); });
+
+    QTimer::singleShot(0, &delegate, [&delegate, &options] {
+        delegate.applicationDidFinishLaunching();
+        if (!options.urls.isEmpty())
+            delegate.openUrls(toUrls(options.urls));
+    });
+    return app.exec();
+}
+
+} // namespace quintara

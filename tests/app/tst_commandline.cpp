@@ -1,0 +1,74 @@
+#include "TestMain.h"
+#include "app/CommandLine.h"
+
+#include <QProcess>
+
+using namespace quintara;
+using Action = LaunchOptions::Action;
+
+class CommandLineTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void parsing_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QStringList>("urls");
+        QTest::newRow("nothing") << QStringList{} << int(Action::run) << QStringList{};
+        QTest::newRow("help") << QStringList{"--help"} << int(Action::help) << QStringList{};
+        QTest::newRow("short help") << QStringList{"-h"} << int(Action::help) << QStringList{};
+        QTest::newRow("version") << QStringList{"--version"} << int(Action::version)
+                                 << QStringList{};
+        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << int(Action::error)
+                                        << QStringList{};
+        QTest::newRow("links") << QStringList{"quintara://install?id=a", "quintara:x"}
+                               << int(Action::run)
+                               << QStringList{"quintara://install?id=a", "quintara:x"};
+        QTest::newRow("a file") << QStringList{"/tmp/a.mp4"} << int(Action::error)
+                                << QStringList{};
+        QTest::newRow("another scheme") << QStringList{"https://example.org"}
+                                        << int(Action::error) << QStringList{};
+    }
+    void parsing()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, action);
+        QFETCH(QStringList, urls);
+        const LaunchOptions options = parseCommandLine(QStringList{"quintara"} + arguments);
+        QCOMPARE(int(options.action), action);
+        QCOMPARE(options.urls, urls);
+        if (action == int(Action::error))
+            QVERIFY(!options.message.isEmpty());
+    }
+
+    // The real binary: exit codes and where the text goes.
+    void binary_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("stdoutHas");
+        QTest::addColumn<QString>("stderrHas");
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "--version" << "";
+        QTest::newRow("version") << QStringList{"--version"} << 0
+                                 << QStringLiteral("Quintara " QUINTARA_VERSION) << "";
+        QTest::newRow("unknown") << QStringList{"--bogus"} << 2 << "" << "bogus";
+    }
+    void binary()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, stdoutHas);
+        QFETCH(QString, stderrHas);
+        QProcess quintara;
+        quintara.start(qEnvironmentVariable("QUINTARA_BINARY"), arguments);
+        QVERIFY(quintara.waitForFinished(30000));
+        QCOMPARE(quintara.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(quintara.exitCode(), exitCode);
+        QVERIFY(QString::fromUtf8(quintara.readAllStandardOutput()).contains(stdoutHas));
+        QVERIFY(QString::fromUtf8(quintara.readAllStandardError()).contains(stderrHas));
+    }
+};
+
+QUINTARA_TEST_MAIN(CommandLineTest)
+#include "tst_commandline.moc"

@@ -1,0 +1,55 @@
+#include "VirtualScheduler.h"
+
+namespace quintara::test {
+
+Scheduler::TaskId VirtualScheduler::add(Duration delay, Duration interval, QObject *context,
+                                        Task task)
+{
+    const TaskId id = m_next++;
+    m_tasks.emplace(id, Entry{m_now + delay, interval, context != nullptr, context,
+                              std::move(task)});
+    return id;
+}
+
+Scheduler::TaskId VirtualScheduler::after(Duration delay, QObject *context, Task task)
+{
+    return add(delay, Duration::zero(), context, std::move(task));
+}
+
+Scheduler::TaskId VirtualScheduler::every(Duration interval, QObject *context, Task task)
+{
+    return add(interval, std::max(interval, Duration(1)), context, std::move(task));
+}
+
+void VirtualScheduler::cancel(TaskId id)
+{
+    m_tasks.erase(id);
+}
+
+void VirtualScheduler::advance(Duration by)
+{
+    const Duration target = m_now + by;
+    for (;;) {
+        auto next = m_tasks.end();
+        for (auto it = m_tasks.begin(); it != m_tasks.end(); ++it)
+            if (it->second.due <= target && (next == m_tasks.end() || it->second.due < next->second.due))
+                next = it;
+        if (next == m_tasks.end())
+            break;
+        m_now = std::max(m_now, next->second.due);
+        Entry &entry = next->second;
+        if (entry.hasContext && !entry.context) {
+            m_tasks.erase(next);
+            continue;
+        }
+        Task task = entry.task;
+        if (entry.interval == Duration::zero())
+            m_tasks.erase(next);
+        else
+            entry.due += entry.interval;
+        task();
+    }
+    m_now = target;
+}
+
+} // namespace quintara::test

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/Scheduler.h"
+
+#include <map>
+
+namespace quintara::test {
+
+// A scheduler on a virtual clock: nothing runs until the test advances time.
+class VirtualScheduler final : public Scheduler {
+public:
+    TaskId after(Duration delay, QObject *context, Task task) override;
+    TaskId every(Duration interval, QObject *context, Task task) override;
+    void cancel(TaskId id) override;
+    Duration now() const override { return m_now; }
+
+    // Moves the clock forward, running every task that falls due, in due order (ties in the
+    // order they were scheduled), including tasks that those tasks schedule.
+    void advance(Duration by);
+    // Runs what is due now, deferred work included.
+    void runPending() { advance(Duration::zero()); }
+    // Tasks scheduled and not yet run or cancelled.
+    std::size_t pendingCount() const { return m_tasks.size(); }
+
+private:
+    struct Entry {
+        Duration due;
+        Duration interval; // zero for one-shot
+        bool hasContext;
+        QPointer<QObject> context;
+        Task task;
+    };
+    TaskId add(Duration delay, Duration interval, QObject *context, Task task);
+
+    Duration m_now{0};
+    TaskId m_next = 1;
+    std::map<TaskId, Entry> m_tasks;
+};
+
+} // namespace quintara::test
