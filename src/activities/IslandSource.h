@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <array>
 #include <optional>
 #include <set>
@@ -14,9 +13,8 @@ enum class IslandSource { music, claudeCode, chatGPT, claudeApp };
 
 using IslandSourceSet = std::set<IslandSource>;
 
-constexpr std::array<IslandSource, 4> allIslandSources{IslandSource::music, IslandSource::claudeCode,
-                                                        IslandSource::chatGPT,
-                                                        IslandSource::claudeApp};
+constexpr std::array<IslandSource, 4> allIslandSources{
+    IslandSource::music, IslandSource::claudeCode, IslandSource::chatGPT, IslandSource::claudeApp};
 
 QString rawValue(IslandSource source);
 // The case whose raw value is exactly `raw`; nothing for any other string.

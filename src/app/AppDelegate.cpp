@@ -47,11 +47,11 @@ void AppDelegate::observeScreens()
     };
     for (QScreen *screen : QGuiApplication::screens())
         watch(screen);
-    m_subscriptions.append(connect(qGuiApp, &QGuiApplication::screenAdded, this,
-                                   [this, watch](QScreen *screen) {
-                                       watch(screen);
-                                       screensChanged();
-                                   }));
+    m_subscriptions.append(
+        connect(qGuiApp, &QGuiApplication::screenAdded, this, [this, watch](QScreen *screen) {
+            watch(screen);
+            screensChanged();
+        }));
     m_subscriptions.append(
         connect(qGuiApp, &QGuiApplication::screenRemoved, this, &AppDelegate::screensChanged));
 }

@@ -8,7 +8,6 @@
 #include <QMetaObject>
 #include <QObject>
 #include <QUrl>
-
 #include <functional>
 
 namespace quintara {

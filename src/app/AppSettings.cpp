@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
-
 #include <algorithm>
 #include <cmath>
 
@@ -95,10 +94,9 @@ void AppSettings::load()
 
     const QJsonValue sources = m_defaults.value(keys::islandSources);
     const QJsonArray array = sources.toArray();
-    const bool stringArray = sources.isArray() && std::all_of(array.begin(), array.end(),
-                                                              [](const QJsonValue &v) {
-                                                                  return v.isString();
-                                                              });
+    const bool stringArray =
+        sources.isArray() &&
+        std::all_of(array.begin(), array.end(), [](const QJsonValue &v) { return v.isString(); });
     if (stringArray) {
         for (const QJsonValue &v : array)
             if (auto source = islandSourceFromRaw(v.toString()))

@@ -8,7 +8,6 @@
 #include <QObject>
 #include <QString>
 #include <QUrl>
-
 #include <optional>
 
 namespace quintara {
@@ -19,13 +18,16 @@ namespace quintara {
 // for bindings. An observer that needs the settings' new state defers its work.
 class AppSettings : public QObject {
     Q_OBJECT
-    Q_PROPERTY(QUrl libraryFolder READ libraryFolder WRITE setLibraryFolder NOTIFY libraryFolderChanged)
+    Q_PROPERTY(
+        QUrl libraryFolder READ libraryFolder WRITE setLibraryFolder NOTIFY libraryFolderChanged)
     Q_PROPERTY(QUrl currentVideo READ currentVideo WRITE setCurrentVideo NOTIFY currentVideoChanged)
     Q_PROPERTY(bool spanScreens READ spanScreens WRITE setSpanScreens NOTIFY spanScreensChanged)
     Q_PROPERTY(bool hasOnboarded READ hasOnboarded WRITE setHasOnboarded NOTIFY hasOnboardedChanged)
     Q_PROPERTY(bool showIsland READ showIsland WRITE setShowIsland NOTIFY showIslandChanged)
-    Q_PROPERTY(bool pauseOnBattery READ pauseOnBattery WRITE setPauseOnBattery NOTIFY pauseOnBatteryChanged)
-    Q_PROPERTY(bool pauseInLowPower READ pauseInLowPower WRITE setPauseInLowPower NOTIFY pauseInLowPowerChanged)
+    Q_PROPERTY(bool pauseOnBattery READ pauseOnBattery WRITE setPauseOnBattery NOTIFY
+                   pauseOnBatteryChanged)
+    Q_PROPERTY(bool pauseInLowPower READ pauseInLowPower WRITE setPauseInLowPower NOTIFY
+                   pauseInLowPowerChanged)
     Q_PROPERTY(bool pauseWhenHot READ pauseWhenHot WRITE setPauseWhenHot NOTIFY pauseWhenHotChanged)
 
 public:

@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QTimer>
 #include <QUrl>
-
 #include <cstdio>
 
 namespace quintara {

@@ -23,8 +23,8 @@ LaunchOptions parseCommandLine(const QStringList &arguments)
     LaunchOptions options;
     if (!parser.parse(arguments)) {
         options.action = LaunchOptions::Action::error;
-        options.message = parser.errorText() +
-                          QStringLiteral("\nRun 'quintara --help' to see the options.");
+        options.message =
+            parser.errorText() + QStringLiteral("\nRun 'quintara --help' to see the options.");
         return options;
     }
     if (parser.isSet(help)) {

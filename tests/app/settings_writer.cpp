@@ -3,7 +3,6 @@
 #include "platform/linux/JsonFileStore.h"
 
 #include <QCoreApplication>
-
 #include <csignal>
 
 int main(int argc, char **argv)

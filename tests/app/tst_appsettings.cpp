@@ -85,10 +85,10 @@ private slots:
             settings.setFillMode(FillMode::stretch);
         }
         const QJsonObject stored = storedFile();
-        const QStringList keys{"libraryFolder", "spanScreens", "screenVideos", "fillMode",
-                               "videoSpeeds", "showDynamicIsland", "hasOnboarded",
-                               "pauseOnBattery", "pauseInLowPower", "pauseWhenHot",
-                               "islandSources"};
+        const QStringList keys{"libraryFolder", "spanScreens",    "screenVideos",
+                               "fillMode",      "videoSpeeds",    "showDynamicIsland",
+                               "hasOnboarded",  "pauseOnBattery", "pauseInLowPower",
+                               "pauseWhenHot",  "islandSources"};
         for (const QString &key : keys)
             QVERIFY2(stored.contains(key), qPrintable(key));
         QVERIFY(!stored.contains("currentVideo")); // absent URL: key removed
@@ -246,8 +246,8 @@ private slots:
         });
         bool changedAfter = false;
         connect(&settings, &AppSettings::pauseOnBatteryChanged, this, [&] {
-            changedAfter = settings.pauseOnBattery() &&
-                           storedFile().value("pauseOnBattery").toBool();
+            changedAfter =
+                settings.pauseOnBattery() && storedFile().value("pauseOnBattery").toBool();
         });
         settings.setPauseOnBattery(true);
         QVERIFY(seen);
@@ -263,8 +263,8 @@ private slots:
         QTest::newRow("unknown dropped")
             << QByteArray(R"(["music", "somethingElse"])") << QList<int>{int(IslandSource::music)};
         QTest::newRow("empty array") << QByteArray("[]") << QList<int>{};
-        QTest::newRow("case matters") << QByteArray(R"(["Music", "claudeApp"])")
-                                      << QList<int>{int(IslandSource::claudeApp)};
+        QTest::newRow("case matters")
+            << QByteArray(R"(["Music", "claudeApp"])") << QList<int>{int(IslandSource::claudeApp)};
         QTest::newRow("not strings")
             << QByteArray(R"(["music", 3])")
             << QList<int>{int(IslandSource::music), int(IslandSource::claudeCode),
@@ -288,8 +288,7 @@ private slots:
         JsonFileStore store(storePath());
         AppSettings settings(store);
         settings.setIslandSources({IslandSource::music, IslandSource::chatGPT});
-        QCOMPARE(storedFile().value("islandSources").toArray(),
-                 QJsonArray({"chatGPT", "music"}));
+        QCOMPARE(storedFile().value("islandSources").toArray(), QJsonArray({"chatGPT", "music"}));
     }
 
     void wrongTypesTakeTheirDefaults()

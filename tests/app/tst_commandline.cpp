@@ -20,15 +20,14 @@ private slots:
         QTest::newRow("short help") << QStringList{"-h"} << int(Action::help) << QStringList{};
         QTest::newRow("version") << QStringList{"--version"} << int(Action::version)
                                  << QStringList{};
-        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << int(Action::error)
-                                        << QStringList{};
+        QTest::newRow("unknown option")
+            << QStringList{"--frobnicate"} << int(Action::error) << QStringList{};
         QTest::newRow("links") << QStringList{"quintara://install?id=a", "quintara:x"}
                                << int(Action::run)
                                << QStringList{"quintara://install?id=a", "quintara:x"};
-        QTest::newRow("a file") << QStringList{"/tmp/a.mp4"} << int(Action::error)
-                                << QStringList{};
-        QTest::newRow("another scheme") << QStringList{"https://example.org"}
-                                        << int(Action::error) << QStringList{};
+        QTest::newRow("a file") << QStringList{"/tmp/a.mp4"} << int(Action::error) << QStringList{};
+        QTest::newRow("another scheme")
+            << QStringList{"https://example.org"} << int(Action::error) << QStringList{};
     }
     void parsing()
     {
@@ -49,10 +48,12 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("stdoutHas");
         QTest::addColumn<QString>("stderrHas");
-        QTest::newRow("help") << QStringList{"--help"} << 0 << "--version" << "";
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "--version"
+                              << "";
         QTest::newRow("version") << QStringList{"--version"} << 0
                                  << QStringLiteral("Quintara " QUINTARA_VERSION) << "";
-        QTest::newRow("unknown") << QStringList{"--bogus"} << 2 << "" << "bogus";
+        QTest::newRow("unknown") << QStringList{"--bogus"} << 2 << ""
+                                 << "bogus";
     }
     void binary()
     {

@@ -14,11 +14,16 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("title");
-        QTest::newRow("spec example") << "/v/ocean_waves-4k.mp4" << "Ocean waves 4k";
-        QTest::newRow("rest unchanged") << "/v/deep Blue-SEA.mov" << "Deep Blue SEA";
-        QTest::newRow("only last extension") << "/v/clip.v2.m4v" << "Clip.v2";
-        QTest::newRow("non-latin first letter") << "/v/élan.mp4" << "Élan";
-        QTest::newRow("no extension") << "/v/plain" << "Plain";
+        QTest::newRow("spec example") << "/v/ocean_waves-4k.mp4"
+                                      << "Ocean waves 4k";
+        QTest::newRow("rest unchanged") << "/v/deep Blue-SEA.mov"
+                                        << "Deep Blue SEA";
+        QTest::newRow("only last extension") << "/v/clip.v2.m4v"
+                                             << "Clip.v2";
+        QTest::newRow("non-latin first letter") << "/v/élan.mp4"
+                                                << "Élan";
+        QTest::newRow("no extension") << "/v/plain"
+                                      << "Plain";
     }
     void titles()
     {
@@ -49,7 +54,7 @@ private slots:
     void listingKeepsSupportedEntriesOnly()
     {
         const QString dir = QDir::homePath() + "/listing";
-        QDir().mkpath(dir + "/x.mp4");  // a folder with a video's name counts
+        QDir().mkpath(dir + "/x.mp4"); // a folder with a video's name counts
         QDir().mkpath(dir + "/sub");
         for (const char *name : {"._x.mov", "A.MP4", "notes.txt", "b.m4v"}) {
             QFile f(dir + "/" + name);

@@ -49,24 +49,25 @@ QString testVideo(const VideoSpec &spec)
                             .arg(spec.rotation);
     const QString hash = QString::fromLatin1(
         QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(12));
-    const QString path = cacheDir() + QStringLiteral("/clip-") + hash + QLatin1Char('.') +
-                         spec.extension;
+    const QString path =
+        cacheDir() + QStringLiteral("/clip-") + hash + QLatin1Char('.') + spec.extension;
     if (QFileInfo::exists(path))
         return path;
 
     // Write under a private name and rename, so tests running side by side never see half a file.
-    const QString partial = path + QStringLiteral(".%1.part.%2")
-                                       .arg(QCoreApplication::applicationPid())
-                                       .arg(spec.extension);
+    const QString partial =
+        path +
+        QStringLiteral(".%1.part.%2").arg(QCoreApplication::applicationPid()).arg(spec.extension);
     const QString lavfi = QStringLiteral("%1=size=%2x%3:rate=%4")
                               .arg(spec.source)
                               .arg(spec.width)
                               .arg(spec.height)
                               .arg(spec.fps);
-    QStringList encode{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), lavfi,
-                       QStringLiteral("-t"), QString::number(spec.seconds),
+    QStringList encode{QStringLiteral("-f"),       QStringLiteral("lavfi"),
+                       QStringLiteral("-i"),       lavfi,
+                       QStringLiteral("-t"),       QString::number(spec.seconds),
                        QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"),
-                       QStringLiteral("-c:v"), spec.codec};
+                       QStringLiteral("-c:v"),     spec.codec};
     if (spec.codec == QLatin1String("libx264"))
         encode << QStringLiteral("-preset") << QStringLiteral("ultrafast");
     bool ok;

@@ -13,7 +13,7 @@ struct VideoSpec {
     int fps = 30;
     QString source = QStringLiteral("testsrc2"); // any lavfi video source
     QString codec = QStringLiteral("libx264");
-    int rotation = 0;                         // display-matrix rotation in degrees
+    int rotation = 0; // display-matrix rotation in degrees
     QString extension = QStringLiteral("mp4");
 };
 

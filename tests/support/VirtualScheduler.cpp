@@ -6,8 +6,8 @@ Scheduler::TaskId VirtualScheduler::add(Duration delay, Duration interval, QObje
                                         Task task)
 {
     const TaskId id = m_next++;
-    m_tasks.emplace(id, Entry{m_now + delay, interval, context != nullptr, context,
-                              std::move(task)});
+    m_tasks.emplace(id,
+                    Entry{m_now + delay, interval, context != nullptr, context, std::move(task)});
     return id;
 }
 
@@ -32,7 +32,8 @@ void VirtualScheduler::advance(Duration by)
     for (;;) {
         auto next = m_tasks.end();
         for (auto it = m_tasks.begin(); it != m_tasks.end(); ++it)
-            if (it->second.due <= target && (next == m_tasks.end() || it->second.due < next->second.due))
+            if (it->second.due <= target &&
+                (next == m_tasks.end() || it->second.due < next->second.due))
                 next = it;
         if (next == m_tasks.end())
             break;

@@ -17,8 +17,7 @@ class ApplicationAdaptor final : public QDBusAbstractAdaptor {
 public:
     explicit ApplicationAdaptor(DBusApplicationInstance *instance)
         : QDBusAbstractAdaptor(instance), m_instance(instance)
-    {
-    }
+    {}
 
 public slots:
     void Activate(const QVariantMap &platformData)
@@ -51,8 +50,7 @@ constexpr int forwardTimeoutMs = 5000;
 
 DBusApplicationInstance::DBusApplicationInstance(QObject *parent)
     : ApplicationInstance(parent), m_bus(QDBusConnection::sessionBus())
-{
-}
+{}
 
 ApplicationInstance::Role DBusApplicationInstance::claim()
 {
@@ -83,10 +81,9 @@ ApplicationInstance::Role DBusApplicationInstance::claim()
 
 bool DBusApplicationInstance::call(const QString &method, const QVariantList &arguments)
 {
-    QDBusMessage message =
-        QDBusMessage::createMethodCall(QString::fromLatin1(serviceName),
-                                       QString::fromLatin1(objectPath),
-                                       QString::fromLatin1(interfaceName), method);
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        QString::fromLatin1(serviceName), QString::fromLatin1(objectPath),
+        QString::fromLatin1(interfaceName), method);
     message.setArguments(arguments);
     const QDBusMessage reply = m_bus.call(message, QDBus::Block, forwardTimeoutMs);
     if (reply.type() == QDBusMessage::ErrorMessage) {
