@@ -1,0 +1,48 @@
+#include "DBusMock.h"
+#include "TestMain.h"
+#include "app/StatusItem.h"
+#include "platform/LogSink.h"
+
+#include <QMenu>
+
+using namespace quintara;
+
+// The real tray item, shown to a StatusNotifierItem host on a private session bus.
+class TrayItemTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void registersWithTheTrayHost()
+    {
+        test::DBusMock watcher("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
+                               "org.kde.StatusNotifierWatcher");
+        QVERIFY(watcher.isRunning());
+        QVERIFY(watcher.addProperty("IsStatusNotifierHostRegistered", true));
+        QVERIFY(watcher.addProperty("ProtocolVersion", 0));
+        QVERIFY(watcher.addProperty("RegisteredStatusNotifierItems", QStringList()));
+        QVERIFY(watcher.addMethod("RegisterStatusNotifierItem", "s", ""));
+
+        int builds = 0;
+        StatusMenu model;
+        StatusItem item([&] {
+            ++builds;
+            return model.rebuild(StatusMenuState{});
+        });
+        MemoryLogSink log;
+        ScopedLogSink scoped(&log);
+        QVERIFY(item.install());
+        QVERIFY(log.lines().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(watcher.calledMethods().contains("RegisterStatusNotifierItem"),
+                                 10000);
+        QVERIFY(builds >= 1);
+        QCOMPARE(item.menu()->actions().size(), 12);
+
+        // Every opening rebuilds the menu from the state of that moment.
+        const int before = builds;
+        emit item.menu()->aboutToShow();
+        QCOMPARE(builds, before + 1);
+    }
+};
+
+QUINTARA_TEST_MAIN(TrayItemTest)
+#include "tst_trayitem.moc"
