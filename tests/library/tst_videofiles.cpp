@@ -14,7 +14,7 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("title");
-        QTest::newRow("spec example") << "/v/ocean_waves-4k.mp4"
+        QTest::newRow("underscore and dash") << "/v/ocean_waves-4k.mp4"
                                       << "Ocean waves 4k";
         QTest::newRow("rest unchanged") << "/v/deep Blue-SEA.mov"
                                         << "Deep Blue SEA";
