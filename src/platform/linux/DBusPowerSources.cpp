@@ -10,7 +10,7 @@ UPowerBatterySource::UPowerBatterySource(const QDBusConnection &bus, QObject *pa
           bus, QStringLiteral("org.freedesktop.UPower"), QStringLiteral("/org/freedesktop/UPower"),
           QStringLiteral("org.freedesktop.UPower"), QStringLiteral("OnBattery"), this))
 {
-    connect(m_onBattery, &DBusPropertyWatch::valueChanged, this, [this] {
+    connect(m_onBattery, &DBusPropertyWatch::updated, this, [this] {
         const QVariant value = m_onBattery->value();
         const bool onBattery = value.typeId() == QMetaType::Bool && value.toBool();
         if (onBattery == m_isOnBattery)
@@ -36,8 +36,8 @@ PowerProfilesSource::PowerProfilesSource(const QDBusConnection &bus, QObject *pa
                                      QStringLiteral("net.hadess.PowerProfiles"),
                                      QStringLiteral("ActiveProfile"), this))
 {
-    connect(m_current, &DBusPropertyWatch::valueChanged, this, &PowerProfilesSource::update);
-    connect(m_legacy, &DBusPropertyWatch::valueChanged, this, &PowerProfilesSource::update);
+    connect(m_current, &DBusPropertyWatch::updated, this, &PowerProfilesSource::update);
+    connect(m_legacy, &DBusPropertyWatch::updated, this, &PowerProfilesSource::update);
 }
 
 bool PowerProfilesSource::powerSaver() const
@@ -48,10 +48,16 @@ bool PowerProfilesSource::powerSaver() const
 void PowerProfilesSource::update()
 {
     // Current daemons answer under both names with the same value; the current name wins
-    // whenever it answers at all.
+    // whenever it answers at all, and the older one counts only once the current one is known
+    // to be absent, so that a start-up does not flicker through the older name's value.
+    if (m_current->pending())
+        return;
     QVariant profile = m_current->value();
-    if (!profile.isValid())
+    if (!profile.isValid()) {
+        if (m_legacy->pending())
+            return;
         profile = m_legacy->value();
+    }
     const bool powerSaver = profile.typeId() == QMetaType::QString &&
                             profile.toString() == QLatin1String("power-saver");
     if (powerSaver == m_powerSaver)

@@ -28,7 +28,7 @@ DBusPropertyWatch::DBusPropertyWatch(const QDBusConnection &bus, const QString &
             [this](const QString &, const QString &, const QString &newOwner) {
                 ++m_generation;
                 if (newOwner.isEmpty())
-                    store(QVariant());
+                    settle(QVariant());
                 else
                     fetch();
             });
@@ -44,6 +44,7 @@ void DBusPropertyWatch::fetch()
         QDBusMessage::createMethodCall(m_service, m_path, propertiesInterface, "Get");
     call << m_interface << m_property;
     auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call, replyTimeoutMs), this);
+    m_pending = true;
     const quint64 generation = m_generation;
     connect(pending, &QDBusPendingCallWatcher::finished, this,
             [this, generation](QDBusPendingCallWatcher *watcher) {
@@ -51,7 +52,7 @@ void DBusPropertyWatch::fetch()
                 if (generation != m_generation)
                     return;
                 const QDBusPendingReply<QDBusVariant> reply = *watcher;
-                store(reply.isError() ? QVariant() : reply.value().variant());
+                settle(reply.isError() ? QVariant() : reply.value().variant());
             });
 }
 
@@ -72,7 +73,17 @@ void DBusPropertyWatch::store(const QVariant &value)
     if (value == m_value)
         return;
     m_value = value;
-    emit valueChanged();
+    emit updated();
+}
+
+void DBusPropertyWatch::settle(const QVariant &value)
+{
+    const bool wasPending = m_pending;
+    m_pending = false;
+    if (value != m_value || wasPending) {
+        m_value = value;
+        emit updated();
+    }
 }
 
 } // namespace quintara

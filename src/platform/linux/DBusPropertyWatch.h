@@ -23,10 +23,12 @@ public:
 
     // Invalid while unknown.
     QVariant value() const { return m_value; }
+    // A read is under way; `value` is what was known before it.
+    bool pending() const { return m_pending; }
 
 signals:
-    // The value differs from the last one reported.
-    void valueChanged();
+    // The value changed or a pending read was answered.
+    void updated();
 
 private slots:
     void onPropertiesChanged(const QString &interface, const QVariantMap &changed,
@@ -35,6 +37,7 @@ private slots:
 private:
     void fetch();
     void store(const QVariant &value);
+    void settle(const QVariant &value);
 
     QDBusConnection m_bus;
     QString m_service;
@@ -43,6 +46,7 @@ private:
     QString m_property;
     QDBusServiceWatcher *m_watcher = nullptr;
     QVariant m_value;
+    bool m_pending = false;
     // Answers to an older request are dropped once the service changed hands.
     quint64 m_generation = 0;
 };
