@@ -4,32 +4,12 @@
 #include "app/AppDelegate.h"
 #include "app/PowerRules.h"
 #include "platform/LogSink.h"
-
-#include <QMap>
+#include "platform/linux/JsonFileStore.h"
 
 using namespace quintara;
 using test::FakePowerSources;
 
 namespace {
-
-class MemoryStore final : public KeyValueStore {
-public:
-    QJsonValue value(const QString &key) const override
-    {
-        return m_values.value(key, QJsonValue(QJsonValue::Undefined));
-    }
-    void setValues(const QList<Entry> &entries) override
-    {
-        for (const auto &[key, value] : entries)
-            if (value.isUndefined())
-                m_values.remove(key);
-            else
-                m_values.insert(key, value);
-    }
-
-private:
-    QMap<QString, QJsonValue> m_values;
-};
 
 // Stands in for the wallpaper engine and writes down what the rules asked of it.
 class FakeTarget final : public PowerPauseTarget {
@@ -72,7 +52,8 @@ private:
 };
 
 struct Rig {
-    MemoryStore store;
+    QTemporaryDir home;
+    JsonFileStore store{home.filePath("settings.json")};
     AppSettings settings{store};
     test::VirtualScheduler scheduler;
     FakePowerSources fakes;
@@ -259,7 +240,8 @@ private slots:
 
     void delegateOwnsTheMonitorOfItsSources()
     {
-        MemoryStore store;
+        QTemporaryDir home;
+        JsonFileStore store(home.filePath("settings.json"));
         test::VirtualScheduler scheduler;
         FakePowerSources fakes;
         fakes.powerSaver->set(true);

@@ -5,6 +5,7 @@
 
 using namespace quintara;
 using test::FakePowerSources;
+using test::powerLine;
 
 namespace {
 
@@ -21,13 +22,6 @@ void setAll(FakePowerSources &fakes, const PowerState &state)
     fakes.thermal->set(state.pressure);
 }
 
-QString line(bool battery, bool lowPower, bool hot)
-{
-    auto flag = [](bool value) { return value ? "true" : "false"; };
-    return QStringLiteral("Quintara: power \u2014 battery=%1 lowPower=%2 hot=%3")
-        .arg(flag(battery), flag(lowPower), flag(hot));
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(PowerState)
@@ -42,9 +36,9 @@ private slots:
         QTest::addColumn<QStringList>("lines");
         QTest::newRow("calm") << PowerState{} << QStringList{};
         QTest::newRow("on battery, fans running") << PowerState{true, false, ThermalPressure::fair}
-                                                  << QStringList{line(true, false, false)};
+                                                  << QStringList{powerLine(true, false, false)};
         QTest::newRow("power saver, critical") << PowerState{false, true, ThermalPressure::critical}
-                                               << QStringList{line(false, true, true)};
+                                               << QStringList{powerLine(false, true, true)};
     }
     void readsTheStateAtOnce()
     {
@@ -70,22 +64,24 @@ private slots:
 
         using P = ThermalPressure;
         QTest::newRow("unplugged")
-            << PowerState{} << PowerState{true, false, P::nominal} << line(true, false, false);
-        QTest::newRow("plugged in")
-            << PowerState{true, false, P::nominal} << PowerState{} << line(false, false, false);
+            << PowerState{} << PowerState{true, false, P::nominal}
+            << QStringLiteral("Quintara: power \u2014 battery=true lowPower=false hot=false");
+        QTest::newRow("plugged in") << PowerState{true, false, P::nominal} << PowerState{}
+                                    << powerLine(false, false, false);
         QTest::newRow("power saver on")
-            << PowerState{} << PowerState{false, true, P::nominal} << line(false, true, false);
+            << PowerState{} << PowerState{false, true, P::nominal} << powerLine(false, true, false);
         QTest::newRow("power saver off")
             << PowerState{true, true, P::nominal} << PowerState{true, false, P::nominal}
-            << line(true, false, false);
+            << powerLine(true, false, false);
         QTest::newRow("fair to serious")
             << PowerState{true, false, P::fair} << PowerState{true, false, P::serious}
-            << line(true, false, true);
+            << powerLine(true, false, true);
         QTest::newRow("nominal to critical")
-            << PowerState{} << PowerState{false, false, P::critical} << line(false, false, true);
+            << PowerState{} << PowerState{false, false, P::critical}
+            << powerLine(false, false, true);
         QTest::newRow("serious to fair")
             << PowerState{false, false, P::serious} << PowerState{false, false, P::fair}
-            << line(false, false, false);
+            << powerLine(false, false, false);
         QTest::newRow("critical to serious") << PowerState{false, false, P::critical}
                                              << PowerState{false, false, P::serious} << QString();
         QTest::newRow("serious to critical") << PowerState{false, false, P::serious}
@@ -141,7 +137,8 @@ private slots:
         QVERIFY(!monitor.isLowPowerMode());
         QVERIFY(!monitor.isHot());
         fakes.battery->set(false);
-        QCOMPARE(log.lines(), (QStringList{line(true, false, false), line(false, false, false)}));
+        QCOMPARE(log.lines(),
+                 (QStringList{powerLine(true, false, false), powerLine(false, false, false)}));
 
         PowerMonitor empty{PowerSources{}};
         empty.refresh();

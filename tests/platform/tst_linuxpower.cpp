@@ -1,3 +1,4 @@
+#include "FakePowerSources.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
 #include "engine/PowerMonitor.h"
@@ -14,6 +15,7 @@
 #include <vector>
 
 using namespace quintara;
+using test::powerLine;
 
 namespace {
 
@@ -50,13 +52,6 @@ Service legacyPowerProfiles(const QString &profile)
              QStringLiteral(R"({"ActiveProfile": "%1"})").arg(profile)},
             QStringLiteral("/net/hadess/PowerProfiles"),
             QStringLiteral("net.hadess.PowerProfiles")};
-}
-
-QString line(bool battery, bool lowPower, bool hot)
-{
-    auto flag = [](bool value) { return value ? "true" : "false"; };
-    return QStringLiteral("Quintara: power \u2014 battery=%1 lowPower=%2 hot=%3")
-        .arg(flag(battery), flag(lowPower), flag(hot));
 }
 
 bool writeFile(const QString &path, const QByteArray &content)
@@ -214,14 +209,15 @@ private slots:
         // The same value announced again is no change.
         QVERIFY(set(service, "OnBattery", "<true>"));
         flush({service});
-        QCOMPARE(m_log.lines(), QStringList{line(true, false, false)});
+        QCOMPARE(m_log.lines(), QStringList{powerLine(true, false, false)});
         QCOMPARE(calls, 1);
 
         // Plugged in.
         QVERIFY(set(service, "OnBattery", "<false>"));
         QTRY_VERIFY(!power->isOnBattery());
         flush({service});
-        QCOMPARE(m_log.lines(), (QStringList{line(true, false, false), line(false, false, false)}));
+        QCOMPARE(m_log.lines(),
+                 (QStringList{powerLine(true, false, false), powerLine(false, false, false)}));
         QCOMPARE(calls, 2);
     }
 
@@ -245,13 +241,14 @@ private slots:
         QVERIFY(set(service, "ActiveProfile", "<'power-saver'>"));
         QTRY_VERIFY(power->isLowPowerMode());
         flush({service});
-        QCOMPARE(m_log.lines(), QStringList{line(false, true, false)});
+        QCOMPARE(m_log.lines(), QStringList{powerLine(false, true, false)});
         QCOMPARE(calls, 1);
 
         QVERIFY(set(service, "ActiveProfile", "<'performance'>"));
         QTRY_VERIFY(!power->isLowPowerMode());
         flush({service});
-        QCOMPARE(m_log.lines(), (QStringList{line(false, true, false), line(false, false, false)}));
+        QCOMPARE(m_log.lines(),
+                 (QStringList{powerLine(false, true, false), powerLine(false, false, false)}));
         QCOMPARE(calls, 2);
     }
 
@@ -333,9 +330,10 @@ private slots:
         QTRY_VERIFY(!power->isOnBattery());
         flush({battery});
         QCOMPARE(calls, 5);
-        QCOMPARE(m_log.lines(), (QStringList{line(true, false, false), line(true, true, false),
-                                             line(false, true, false), line(true, true, false),
-                                             line(false, true, false)}));
+        QCOMPARE(m_log.lines(),
+                 (QStringList{powerLine(true, false, false), powerLine(true, true, false),
+                              powerLine(false, true, false), powerLine(true, true, false),
+                              powerLine(false, true, false)}));
     }
 
     void thermalPressureFromTripPoints_data()
@@ -413,7 +411,8 @@ private slots:
         scheduler.advance(interval);
         QVERIFY(!power.isHot());
         QCOMPARE(calls, 2);
-        QCOMPARE(m_log.lines(), (QStringList{line(false, false, true), line(false, false, false)}));
+        QCOMPARE(m_log.lines(),
+                 (QStringList{powerLine(false, false, true), powerLine(false, false, false)}));
     }
 };
 

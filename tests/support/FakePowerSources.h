@@ -2,6 +2,8 @@
 
 #include "platform/PowerSource.h"
 
+#include <QString>
+
 namespace quintara::test {
 
 // Power sources the test sets by hand. Every assignment reports a change, even to the same
@@ -63,5 +65,13 @@ private:
                            std::unique_ptr<PowerSaverSource>(powerSaver),
                            std::unique_ptr<ThermalSource>(thermal)};
 };
+
+// The power monitor's line for a state.
+inline QString powerLine(bool battery, bool lowPower, bool hot)
+{
+    auto flag = [](bool value) { return value ? "true" : "false"; };
+    return QStringLiteral("Quintara: power \u2014 battery=%1 lowPower=%2 hot=%3")
+        .arg(flag(battery), flag(lowPower), flag(hot));
+}
 
 } // namespace quintara::test

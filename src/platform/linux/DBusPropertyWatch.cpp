@@ -10,7 +10,8 @@ namespace quintara {
 
 namespace {
 const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
-// A system daemon that does not answer within this time counts as absent until it changes hands.
+// A daemon that does not answer within this time reads as absent until it announces a value or
+// changes hands.
 constexpr int replyTimeoutMs = 5000;
 } // namespace
 
@@ -22,9 +23,9 @@ DBusPropertyWatch::DBusPropertyWatch(const QDBusConnection &bus, const QString &
 {
     if (!m_bus.isConnected())
         return;
-    m_watcher =
+    auto *watcher =
         new QDBusServiceWatcher(m_service, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
-    connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString &, const QString &, const QString &newOwner) {
                 ++m_generation;
                 if (newOwner.isEmpty())

@@ -7,8 +7,6 @@
 #include <QVariant>
 #include <QVariantMap>
 
-class QDBusServiceWatcher;
-
 namespace quintara {
 
 // Follows one property of one object of a D-Bus service: read once at start, again whenever the
@@ -44,7 +42,6 @@ private:
     QString m_path;
     QString m_interface;
     QString m_property;
-    QDBusServiceWatcher *m_watcher = nullptr;
     QVariant m_value;
     bool m_pending = false;
     // Answers to an older request are dropped once the service changed hands.
