@@ -62,12 +62,12 @@ bool writeFile(const QString &path, const QByteArray &content)
 
 // One zone from "TEMP TYPE:TEMP ...", for example "45000 passive:80000 critical:100000".
 // A temperature of "-" leaves the file out, "dir" makes it unreadable.
-bool makeZone(const QString &root, int index, const QString &spec)
+bool makeZone(const QString &root, int index, const QString &layout)
 {
     const QString zone = root + QStringLiteral("/thermal_zone%1").arg(index);
     if (!QDir().mkpath(zone))
         return false;
-    const QStringList parts = spec.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QStringList parts = layout.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     const QString temp = parts.value(0);
     if (temp == "dir" && !QDir().mkpath(zone + "/temp"))
         return false;
