@@ -2,6 +2,7 @@
 
 #include "library/VideoFiles.h"
 #include "platform/LogSink.h"
+#include "platform/linux/LinuxPowerSources.h"
 
 #include <QGuiApplication>
 #include <QRandomGenerator>
@@ -10,12 +11,18 @@
 namespace quintara {
 
 AppDelegate::AppDelegate(KeyValueStore &defaults, Scheduler &scheduler, QObject *parent)
+    : AppDelegate(defaults, scheduler, linuxPowerSources(scheduler), parent)
+{}
+
+AppDelegate::AppDelegate(KeyValueStore &defaults, Scheduler &scheduler, PowerSources powerSources,
+                         QObject *parent)
     : QObject(parent), m_settings(defaults), m_scheduler(scheduler),
+      m_power(std::make_unique<PowerMonitor>(std::move(powerSources))),
       m_randomIndex([](qsizetype count) {
           return static_cast<qsizetype>(QRandomGenerator::global()->bounded(quint64(count)));
       })
 {
-    // Not built yet, each joins with its own work: the power monitor and the gallery store.
+    // Not built yet, joining with its own work: the gallery store.
 }
 
 AppDelegate::~AppDelegate()

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "app/AppSettings.h"
+#include "engine/PowerMonitor.h"
 #include "platform/KeyValueStore.h"
+#include "platform/PowerSource.h"
 #include "platform/Scheduler.h"
 
 #include <QList>
@@ -9,6 +11,7 @@
 #include <QObject>
 #include <QUrl>
 #include <functional>
+#include <memory>
 
 namespace quintara {
 
@@ -20,12 +23,17 @@ public:
     // A uniform random index below `count`.
     using RandomIndex = std::function<qsizetype(qsizetype count)>;
 
-    // `defaults` and `scheduler` are not owned and must outlive the delegate.
+    // `defaults` and `scheduler` are not owned and must outlive the delegate. The power monitor
+    // observes the system's own power services.
     AppDelegate(KeyValueStore &defaults, Scheduler &scheduler, QObject *parent = nullptr);
+    // The power monitor observes `powerSources` instead.
+    AppDelegate(KeyValueStore &defaults, Scheduler &scheduler, PowerSources powerSources,
+                QObject *parent = nullptr);
     ~AppDelegate() override;
 
     AppSettings &settings() { return m_settings; }
     Scheduler &scheduler() { return m_scheduler; }
+    PowerMonitor &power() { return *m_power; }
 
     // The end of launching: builds the wallpaper windows, the status item, the island and the
     // power rules, then opens the control panel or the welcome.
@@ -47,6 +55,7 @@ private:
     AppSettings m_settings;
     Scheduler &m_scheduler;
     QList<QMetaObject::Connection> m_subscriptions;
+    std::unique_ptr<PowerMonitor> m_power;
     RandomIndex m_randomIndex;
 };
 
