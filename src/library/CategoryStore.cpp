@@ -17,14 +17,15 @@ namespace {
 
 constexpr int formatVersion = 1;
 
-std::optional<qint64> modificationTime(const QString &path)
+std::optional<CategoryStore::FileStamp> fileStamp(const QString &path)
 {
     if (path.isEmpty())
         return std::nullopt;
     struct stat info;
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return std::nullopt;
-    return qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    return CategoryStore::FileStamp{qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+                                    quint64(info.st_ino)};
 }
 
 // An array whose every element is a string; nothing otherwise.
@@ -131,7 +132,7 @@ void CategoryStore::reloadIfChanged()
 {
     if (m_filePath.isEmpty())
         return;
-    if (modificationTime(m_filePath) != m_loadedModificationTime)
+    if (fileStamp(m_filePath) != m_loadedStamp)
         read();
 }
 
@@ -152,7 +153,7 @@ void CategoryStore::read()
             all += list;
         setState(sortedNames(all), format->videos);
     }
-    m_loadedModificationTime = modificationTime(m_filePath);
+    m_loadedStamp = fileStamp(m_filePath);
 }
 
 void CategoryStore::save()
@@ -165,7 +166,7 @@ void CategoryStore::save()
         file.commit(); // a failed write is ignored: memory keeps the edit
     }
     // Our own write is not an outside change.
-    m_loadedModificationTime = modificationTime(m_filePath);
+    m_loadedStamp = fileStamp(m_filePath);
 }
 
 void CategoryStore::setState(QStringList tags, Assignments assignments)

@@ -58,6 +58,15 @@ public:
     // Drops the video's entry (a file that left the library); saves only when it had one.
     bool forget(const QUrl &video);
 
+    // The file's modification date (nanoseconds) and identity. File systems stamp times in
+    // ticks of a few milliseconds, so another writer's atomic replace within our own tick is
+    // told apart by the new file it leaves.
+    struct FileStamp {
+        qint64 modified;
+        quint64 inode;
+        friend bool operator==(const FileStamp &, const FileStamp &) = default;
+    };
+
     // The tag file, empty when unloaded.
     QString filePath() const { return m_filePath; }
 
@@ -73,8 +82,8 @@ private:
     QStringList m_tags;
     Assignments m_assignments;
     QString m_filePath;
-    // Nanoseconds since the epoch; nothing when the file was absent.
-    std::optional<qint64> m_loadedModificationTime;
+    // The file as last read or written; nothing when it was absent.
+    std::optional<FileStamp> m_loadedStamp;
 };
 
 } // namespace quintara
