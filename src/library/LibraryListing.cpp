@@ -35,21 +35,8 @@ int compareNumbers(QStringView a, qsizetype &i, QStringView b, qsizetype &j)
     return result;
 }
 
-// One character (a surrogate pair counts as one), case-folded, advancing the index.
-char32_t foldedAt(QStringView s, qsizetype &i)
-{
-    char32_t c = s[i].unicode();
-    if (s[i].isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
-        c = QChar::surrogateToUcs4(s[i], s[i + 1]);
-        ++i;
-    }
-    ++i;
-    return QChar::toCaseFolded(c);
-}
-
-} // namespace
-
-int compareNames(QStringView a, QStringView b)
+// Both sides already case-folded: code units compare directly, digit runs by value.
+int compareFolded(QStringView a, QStringView b)
 {
     qsizetype i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
@@ -58,12 +45,35 @@ int compareNames(QStringView a, QStringView b)
                 return result;
             continue;
         }
-        const char32_t ca = foldedAt(a, i);
-        const char32_t cb = foldedAt(b, j);
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
+        if (a[i] != b[j])
+            return a[i].unicode() < b[j].unicode() ? -1 : 1;
+        ++i;
+        ++j;
     }
     return (i < a.size()) - (j < b.size());
+}
+
+// Sorts indices into `names` by name, stable; names are folded once, not per comparison.
+std::vector<qsizetype> sortedOrder(const QStringList &names)
+{
+    std::vector<QString> folded;
+    folded.reserve(names.size());
+    for (const QString &name : names)
+        folded.push_back(name.toCaseFolded());
+    std::vector<qsizetype> order(names.size());
+    for (qsizetype i = 0; i < names.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype x, qsizetype y) {
+        return compareFolded(folded[x], folded[y]) < 0;
+    });
+    return order;
+}
+
+} // namespace
+
+int compareNames(QStringView a, QStringView b)
+{
+    return compareFolded(a.toString().toCaseFolded(), b.toString().toCaseFolded());
 }
 
 QList<QUrl> listLibrary(const QUrl &folder)
@@ -71,33 +81,28 @@ QList<QUrl> listLibrary(const QUrl &folder)
     const auto videos = supportedVideos(folder);
     if (!videos || videos->isEmpty())
         return {};
-    // Sort names once, not per comparison: QUrl::fileName is not cheap.
-    struct Entry {
-        QString name;
-        qsizetype index;
-    };
-    std::vector<Entry> entries;
-    entries.reserve(videos->size());
-    for (qsizetype index = 0; index < videos->size(); ++index)
-        entries.push_back({videos->at(index).fileName(), index});
-    std::stable_sort(entries.begin(), entries.end(), [](const Entry &x, const Entry &y) {
-        return compareNames(x.name, y.name) < 0;
-    });
+    QStringList names;
+    names.reserve(videos->size());
+    for (const QUrl &video : *videos)
+        names.append(video.fileName());
     QList<QUrl> sorted;
     sorted.reserve(videos->size());
-    for (const Entry &entry : entries)
-        sorted.append(videos->at(entry.index));
+    for (const qsizetype index : sortedOrder(names))
+        sorted.append(videos->at(index));
     return sorted;
 }
 
 QStringList sortedNames(QStringList names)
 {
-    std::sort(names.begin(), names.end(), [](const QString &x, const QString &y) {
-        const int result = compareNames(x, y);
-        return result != 0 ? result < 0 : x < y;
-    });
+    // Exact duplicates go first; ties by name then fall back to code points, so the result
+    // does not depend on the input order.
+    std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());
-    return names;
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (const qsizetype index : sortedOrder(names))
+        sorted.append(names.at(index));
+    return sorted;
 }
 
 } // namespace quintara

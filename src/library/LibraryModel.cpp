@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QStringMatcher>
 #include <QWindow>
+#include <algorithm>
 
 namespace quintara {
 
@@ -88,7 +90,8 @@ LibraryModel::LibraryModel(AppSettings &settings, Scheduler &scheduler, FolderCh
     connect(&m_settings, &AppSettings::libraryFolderChanged, this,
             &LibraryModel::libraryFolderChanged);
     connect(&m_categories, &CategoryStore::tagsChanged, this, &LibraryModel::invalidate);
-    connect(&m_categories, &CategoryStore::assignmentsChanged, this, &LibraryModel::invalidate);
+    connect(&m_categories, &CategoryStore::assignmentsChanged, this,
+            &LibraryModel::assignmentsChanged);
 }
 
 LibraryModel::~LibraryModel() = default;
@@ -117,8 +120,11 @@ void LibraryModel::reloadVideos()
     m_videos = std::move(videos);
     m_entries.clear();
     m_entries.reserve(m_videos.size());
-    for (const QUrl &url : std::as_const(m_videos))
-        m_entries.append({url, url.fileName(), displayTitle(url)});
+    for (const QUrl &url : std::as_const(m_videos)) {
+        const QString title = displayTitle(url);
+        m_entries.append({url, url.fileName(), title, title.toCaseFolded()});
+    }
+    m_entryTags.reset();
     emit videosChanged();
     invalidate();
 }
@@ -156,6 +162,29 @@ void LibraryModel::invalidate()
     emit contentChanged();
 }
 
+void LibraryModel::assignmentsChanged()
+{
+    m_entryTags.reset();
+    invalidate();
+}
+
+const std::vector<LibraryModel::EntryTags> &LibraryModel::entryTags() const
+{
+    if (!m_entryTags) {
+        const CategoryStore::Assignments &assignments = m_categories.assignments();
+        std::vector<EntryTags> index;
+        index.reserve(m_entries.size());
+        for (const Entry &entry : m_entries) {
+            EntryTags tags{assignments.value(entry.fileName), {}};
+            for (const QString &tag : std::as_const(tags.tags))
+                tags.folded.append(tag.toCaseFolded());
+            index.push_back(std::move(tags));
+        }
+        m_entryTags = std::move(index);
+    }
+    return *m_entryTags;
+}
+
 void LibraryModel::setFilter(const LibraryFilter &filter)
 {
     if (filter == m_filter)
@@ -188,20 +217,20 @@ QList<QUrl> LibraryModel::filteredVideos() const
         return *m_filtered;
     QList<QUrl> result;
     if (m_filter.kind != LibraryFilter::Kind::gallery) {
-        const QString query = trimSpacesAndTabs(m_query);
-        const CategoryStore::Assignments &assignments = m_categories.assignments();
-        const QStringList none;
-        for (const Entry &entry : m_entries) {
-            const auto found = assignments.constFind(entry.fileName);
-            const QStringList &tags = found == assignments.constEnd() ? none : *found;
-            if (m_filter.kind == LibraryFilter::Kind::untagged && !tags.isEmpty())
+        // Case-insensitive by Unicode case folding, on both sides.
+        const QString query = trimSpacesAndTabs(m_query).toCaseFolded();
+        const QStringMatcher matcher(query, Qt::CaseSensitive);
+        const auto matches = [&](const QString &text) { return matcher.indexIn(text) >= 0; };
+        const std::vector<EntryTags> &index = entryTags();
+        for (size_t i = 0; i < index.size(); ++i) {
+            const Entry &entry = m_entries[qsizetype(i)];
+            const EntryTags &tags = index[i];
+            if (m_filter.kind == LibraryFilter::Kind::untagged && !tags.tags.isEmpty())
                 continue;
-            if (m_filter.kind == LibraryFilter::Kind::tag && !tags.contains(m_filter.name))
+            if (m_filter.kind == LibraryFilter::Kind::tag && !tags.tags.contains(m_filter.name))
                 continue;
-            bool matches = query.isEmpty() || entry.title.contains(query, Qt::CaseInsensitive);
-            for (qsizetype i = 0; !matches && i < tags.size(); ++i)
-                matches = tags[i].contains(query, Qt::CaseInsensitive);
-            if (matches)
+            if (query.isEmpty() || matches(entry.foldedTitle) ||
+                std::any_of(tags.folded.begin(), tags.folded.end(), matches))
                 result.append(entry.url);
         }
     }

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace quintara {
 
@@ -160,7 +161,15 @@ private:
         QUrl url;
         QString fileName;
         QString title;
+        QString foldedTitle; // case-folded once, so a search folds only its query
     };
+    // Each entry's tags with their folded forms, rebuilt when assignments or videos change.
+    struct EntryTags {
+        QStringList tags;
+        QStringList folded;
+    };
+    const std::vector<EntryTags> &entryTags() const;
+    void assignmentsChanged();
     void libraryFolderChanged();
     void startWatching();
     void invalidate();
@@ -180,6 +189,7 @@ private:
     QString m_query;
     int m_galleryCount = 0;
     mutable std::optional<QList<QUrl>> m_filtered;
+    mutable std::optional<std::vector<EntryTags>> m_entryTags;
 
     std::optional<QUrl> m_newTagTarget;
     QString m_newTagName;
