@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
+#include <QWindow>
 #include <memory>
 
 using namespace quintara;
@@ -507,7 +508,32 @@ private slots:
         f.model->reloadVideos();
         QVERIFY(f.model->categories().has("theirs", f.url("b.mp4")));
     }
+
+    void aWindowGainingFocusRelists()
+    {
+        Fixture f(makeLibrary("focus", {"a.mp4"}));
+        QFile added(folderPath("focus") + "/b.mp4");
+        QVERIFY(added.open(QIODevice::WriteOnly));
+        added.close();
+        // The watcher's settle time never passes here, so only the focus change can re-list.
+        QWindow window;
+        window.resize(50, 50);
+        window.show();
+        window.requestActivate();
+        QTRY_COMPARE(QGuiApplication::focusWindow(), &window);
+        QTRY_COMPARE(names(f.model->videos()), (QStringList{"a.mp4", "b.mp4"}));
+    }
 };
 
-QUINTARA_TEST_MAIN(LibraryModelTest)
+// Focus changes without a window manager to take part: always the offscreen platform.
+int main(int argc, char **argv)
+{
+    quintara::test::IsolatedHome home;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    LibraryModelTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_librarymodel.moc"
