@@ -14,58 +14,56 @@ bool isDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-// Compares the digit runs a[i..) and b[j..) by value and advances past them.
-int compareNumbers(QStringView a, qsizetype &i, QStringView b, qsizetype &j)
+// A string whose plain code-unit order is the name order: case folded, and each run of digits
+// replaced by its length and its digits without leading zeros, so that longer numbers sort
+// later. The length marker lies within '0'...'8' (lengths 1 to 9) or is '9' followed by the
+// length, so against any other character it orders exactly as a digit would.
+QString sortKey(const QString &name)
 {
-    while (i < a.size() && a[i] == QLatin1Char('0') && i + 1 < a.size() && isDigit(a[i + 1]))
-        ++i;
-    while (j < b.size() && b[j] == QLatin1Char('0') && j + 1 < b.size() && isDigit(b[j + 1]))
-        ++j;
-    qsizetype endA = i, endB = j;
-    while (endA < a.size() && isDigit(a[endA]))
-        ++endA;
-    while (endB < b.size() && isDigit(b[endB]))
-        ++endB;
-    // More significant digits is the larger number; same length compares digit by digit.
-    int result = int(endA - i) - int(endB - j);
-    for (qsizetype k = 0; result == 0 && k < endA - i; ++k)
-        result = a[i + k].unicode() - b[j + k].unicode();
-    i = endA;
-    j = endB;
-    return result;
-}
-
-// Both sides already case-folded: code units compare directly, digit runs by value.
-int compareFolded(QStringView a, QStringView b)
-{
-    qsizetype i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (isDigit(a[i]) && isDigit(b[j])) {
-            if (const int result = compareNumbers(a, i, b, j))
-                return result;
+    const QString folded = name.toCaseFolded();
+    QString key;
+    key.reserve(folded.size() + 8);
+    const qsizetype size = folded.size();
+    for (qsizetype i = 0; i < size;) {
+        if (!isDigit(folded[i])) {
+            key.append(folded[i++]);
             continue;
         }
-        if (a[i] != b[j])
-            return a[i].unicode() < b[j].unicode() ? -1 : 1;
-        ++i;
-        ++j;
+        while (i + 1 < size && folded[i] == QLatin1Char('0') && isDigit(folded[i + 1]))
+            ++i;
+        qsizetype end = i;
+        while (end < size && isDigit(folded[end]))
+            ++end;
+        const qsizetype length = end - i;
+        if (length <= 9) {
+            key.append(QChar(u'0' + char16_t(length - 1)));
+        } else {
+            key.append(QLatin1Char('9'));
+            key.append(QChar(char16_t(std::min<qsizetype>(length, 0xFFFF))));
+        }
+        key.append(QStringView(folded).mid(i, length));
+        i = end;
     }
-    return (i < a.size()) - (j < b.size());
+    return key;
 }
 
-// Sorts indices into `names` by name, stable; names are folded once, not per comparison.
+// Indices into `names` in name order, ties in their given order.
 std::vector<qsizetype> sortedOrder(const QStringList &names)
 {
-    std::vector<QString> folded;
-    folded.reserve(names.size());
-    for (const QString &name : names)
-        folded.push_back(name.toCaseFolded());
-    std::vector<qsizetype> order(names.size());
+    struct Entry {
+        QString key;
+        qsizetype index;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(names.size());
     for (qsizetype i = 0; i < names.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](qsizetype x, qsizetype y) {
-        return compareFolded(folded[x], folded[y]) < 0;
-    });
+        entries.push_back({sortKey(names[i]), i});
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry &x, const Entry &y) { return x.key < y.key; });
+    std::vector<qsizetype> order;
+    order.reserve(entries.size());
+    for (const Entry &entry : entries)
+        order.push_back(entry.index);
     return order;
 }
 
@@ -73,7 +71,7 @@ std::vector<qsizetype> sortedOrder(const QStringList &names)
 
 int compareNames(QStringView a, QStringView b)
 {
-    return compareFolded(a.toString().toCaseFolded(), b.toString().toCaseFolded());
+    return QStringView(sortKey(a.toString())).compare(QStringView(sortKey(b.toString())));
 }
 
 QList<QUrl> listLibrary(const QUrl &folder)

@@ -211,13 +211,6 @@ private slots:
         QVERIFY(cache.contains(urls[2]));
         QVERIFY(cache.storedBytes() <= cache.byteLimit());
     }
-
-    void theDefaultLimitIsFarAboveALibrary()
-    {
-        ThumbnailCache cache;
-        QCOMPARE(cache.byteLimit(), qsizetype(512) * 1024 * 1024);
-        QVERIFY(&ThumbnailCache::shared() == &ThumbnailCache::shared());
-    }
 };
 
 QUINTARA_TEST_MAIN(ThumbnailCacheTest)
