@@ -4,17 +4,17 @@
 
 namespace quintara {
 
-QString DialogFolderChooser::acceptLabel()
+void DialogFolderChooser::configure(QFileDialog &dialog)
 {
-    return QStringLiteral("Use Folder");
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Use Folder"));
 }
 
 std::optional<QUrl> DialogFolderChooser::chooseFolder()
 {
     QFileDialog dialog(m_parent);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly, true);
-    dialog.setLabelText(QFileDialog::Accept, acceptLabel());
+    configure(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QList<QUrl> urls = dialog.selectedUrls();

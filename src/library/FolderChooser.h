@@ -4,6 +4,7 @@
 #include <QUrl>
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 namespace quintara {
@@ -22,7 +23,8 @@ public:
     explicit DialogFolderChooser(QWidget *parent = nullptr) : m_parent(parent) {}
     std::optional<QUrl> chooseFolder() override;
 
-    static QString acceptLabel();
+    // Directories only, one of them, confirmed with "Use Folder".
+    static void configure(QFileDialog &dialog);
 
 private:
     QWidget *m_parent;

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QStandardPaths>
 #include <QWindow>
 #include <memory>
@@ -487,6 +488,15 @@ private slots:
         QCOMPARE(names(f.model->videos()), QStringList{"z.mp4"});
         QCOMPARE(f.model->categories().tags(), QStringList{"far"});
         QCOMPARE(f.model->folderButtonTitle(), "second");
+    }
+
+    void theFolderDialogPicksOneDirectory()
+    {
+        QFileDialog dialog;
+        DialogFolderChooser::configure(dialog);
+        QCOMPARE(dialog.fileMode(), QFileDialog::Directory);
+        QVERIFY(dialog.testOption(QFileDialog::ShowDirsOnly));
+        QCOMPARE(dialog.labelText(QFileDialog::Accept), "Use Folder");
     }
 
     void folderChangesAndOtherWritersReachTheList()
