@@ -12,9 +12,11 @@ bool isSupportedVideo(const QString &fileName)
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
     if (dot < 0)
         return false;
-    const QString extension = fileName.mid(dot + 1).toLower();
-    return extension == QLatin1String("mp4") || extension == QLatin1String("mov") ||
-           extension == QLatin1String("m4v");
+    // Lower-cased comparison without building a new string: the listing calls this per entry.
+    const QStringView extension = QStringView(fileName).mid(dot + 1);
+    return extension.compare(QLatin1String("mp4"), Qt::CaseInsensitive) == 0 ||
+           extension.compare(QLatin1String("mov"), Qt::CaseInsensitive) == 0 ||
+           extension.compare(QLatin1String("m4v"), Qt::CaseInsensitive) == 0;
 }
 
 std::optional<QList<QUrl>> supportedVideos(const QUrl &folder)

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/Scheduler.h"
+
+#include <QObject>
+#include <QUrl>
+#include <functional>
+#include <memory>
+
+class QFileSystemWatcher;
+
+namespace quintara {
+
+// Tells when the entries of one folder changed (added, removed, renamed), once the changes have
+// settled: a burst of events gives one callback 0.3 s after the last of them. Only the folder
+// itself is watched, not its subfolders or the contents of its files.
+class FolderWatcher : public QObject {
+    Q_OBJECT
+public:
+    static constexpr Scheduler::Duration settleDelay{300};
+
+    // `scheduler` is not owned and must outlive the watcher.
+    explicit FolderWatcher(Scheduler &scheduler, QObject *parent = nullptr);
+    ~FolderWatcher() override;
+
+    // Stops any previous watch, then watches `folder`. A folder that cannot be watched (missing,
+    // not a local directory) leaves the watcher idle without a word.
+    void watch(const QUrl &folder, std::function<void()> onChange);
+    // Drops the pending notification and the watch. Safe at any time; no callback follows it.
+    void stop();
+
+    bool isWatching() const { return m_source != nullptr; }
+
+private:
+    void folderChanged();
+
+    Scheduler &m_scheduler;
+    std::unique_ptr<QFileSystemWatcher> m_source;
+    Scheduler::TaskId m_pending = 0;
+    std::function<void()> m_onChange;
+};
+
+} // namespace quintara
