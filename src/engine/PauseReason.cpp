@@ -1,43 +1,36 @@
 #include "engine/PauseReason.h"
 
+#include <array>
+
 namespace quintara {
+
+namespace {
+
+struct Texts {
+    const char16_t *menu;
+    const char16_t *island;
+};
+
+// In declaration order of PauseReason.
+constexpr std::array<Texts, 6> texts{{
+    {u"Paused", u"Paused"},
+    {u"Paused while covered", u"Paused while covered"},
+    {u"Paused, displays asleep", u"Paused \u2014 displays asleep"},
+    {u"Paused on battery", u"Paused on battery"},
+    {u"Paused in Low Power Mode", u"Paused \u2014 Low Power Mode"},
+    {u"Paused while cooling down", u"Paused while your Mac cools down"},
+}};
+
+} // namespace
 
 QString menuText(PauseReason reason)
 {
-    switch (reason) {
-    case PauseReason::user:
-        return QStringLiteral("Paused");
-    case PauseReason::hidden:
-        return QStringLiteral("Paused while covered");
-    case PauseReason::displaysAsleep:
-        return QStringLiteral("Paused, displays asleep");
-    case PauseReason::battery:
-        return QStringLiteral("Paused on battery");
-    case PauseReason::lowPower:
-        return QStringLiteral("Paused in Low Power Mode");
-    case PauseReason::hot:
-        return QStringLiteral("Paused while cooling down");
-    }
-    return {};
+    return QString::fromUtf16(texts.at(static_cast<std::size_t>(reason)).menu);
 }
 
 QString islandText(PauseReason reason)
 {
-    switch (reason) {
-    case PauseReason::user:
-        return QStringLiteral("Paused");
-    case PauseReason::hidden:
-        return QStringLiteral("Paused while covered");
-    case PauseReason::displaysAsleep:
-        return QStringLiteral("Paused \u2014 displays asleep");
-    case PauseReason::battery:
-        return QStringLiteral("Paused on battery");
-    case PauseReason::lowPower:
-        return QStringLiteral("Paused \u2014 Low Power Mode");
-    case PauseReason::hot:
-        return QStringLiteral("Paused while your Mac cools down");
-    }
-    return {};
+    return QString::fromUtf16(texts.at(static_cast<std::size_t>(reason)).island);
 }
 
 } // namespace quintara
