@@ -2,6 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
+#include "engine/player/RenderPath.h"
 #include "platform/LogSink.h"
 #include "platform/linux/DBusApplicationInstance.h"
 #include "platform/linux/JsonFileStore.h"
@@ -59,6 +60,8 @@ int runApplication(int argc, char **argv)
     QApplication::setOrganizationName(QStringLiteral("Quintara"));
     QApplication::setApplicationVersion(QStringLiteral(QUINTARA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("com.quintara.Quintara"));
+    // Every Qt Quick window of the process draws the same way as the video layers.
+    configureRenderPath();
     QApplication app(argc, argv);
     // An accessory application: it keeps running with no window open.
     app.setQuitOnLastWindowClosed(false);
