@@ -1,5 +1,6 @@
 #include "engine/player/LoopingPlayer.h"
 
+#include "engine/player/OpenGLRenderer.h"
 #include "engine/player/RenderPath.h"
 #include "engine/player/SoftwareRenderer.h"
 
@@ -97,12 +98,22 @@ LoopingPlayer::LoopingPlayer(const QUrl &file, QObject *parent) : QObject(parent
         this);
 
     // The renderer must exist before the file is loaded, or mpv opens a window of its own.
-    m_renderer = std::make_unique<SoftwareRenderer>(m_mpv, [this] {
-        if (!m_frameQueued.exchange(true))
-            QMetaObject::invokeMethod(this, &LoopingPlayer::onFrameDrawn, Qt::QueuedConnection);
-    });
-    if (!m_renderer->isValid())
-        return;
+    if (renderPath() == RenderPath::openGL) {
+        m_glRenderer = std::make_unique<OpenGLRenderer>(m_mpv);
+        if (m_glRenderer->isValid())
+            connect(m_glRenderer.get(), &OpenGLRenderer::frameDrawn, this,
+                    &LoopingPlayer::onFrameDrawn);
+        else
+            m_glRenderer.reset(); // no shared context: frames are drawn in memory instead
+    }
+    if (!m_glRenderer) {
+        m_renderer = std::make_unique<SoftwareRenderer>(m_mpv, [this] {
+            if (!m_frameQueued.exchange(true))
+                QMetaObject::invokeMethod(this, &LoopingPlayer::onFrameDrawn, Qt::QueuedConnection);
+        });
+        if (!m_renderer->isValid())
+            return;
+    }
     const QByteArray path = m_url.isLocalFile() ? m_url.toLocalFile().toUtf8() : m_url.toEncoded();
     const char *command[] = {"loadfile", path.constData(), nullptr};
     mpv_command_async(m_mpv, 0, command);
@@ -114,6 +125,7 @@ LoopingPlayer::~LoopingPlayer()
         return;
     mpv_set_wakeup_callback(m_mpv, nullptr, nullptr);
     m_renderer.reset(); // before the core goes
+    m_glRenderer.reset();
     mpv_terminate_destroy(m_mpv);
 }
 
@@ -145,6 +157,8 @@ void LoopingPlayer::setRate(double rate)
 
 quint64 LoopingPlayer::drawnFrames() const
 {
+    if (m_glRenderer)
+        return m_glRenderer->drawnFrames();
     return m_renderer ? m_renderer->drawnFrames() : 0;
 }
 
@@ -169,6 +183,16 @@ void LoopingPlayer::releaseFrameSize(const QObject *layer)
     updateTargetSize();
 }
 
+unsigned LoopingPlayer::openGLTexture() const
+{
+    return m_glRenderer ? m_glRenderer->texture() : 0;
+}
+
+QSize LoopingPlayer::openGLTextureSize() const
+{
+    return m_glRenderer ? m_glRenderer->textureSize() : QSize();
+}
+
 std::shared_ptr<SharedFrame> LoopingPlayer::frame() const
 {
     return m_renderer && m_renderer->isValid() ? m_renderer->frame() : nullptr;
@@ -185,6 +209,8 @@ void LoopingPlayer::updateTargetSize()
             qint64(size.width()) * size.height() > qint64(largest.width()) * largest.height())
             largest = size;
     }
+    if (m_glRenderer)
+        m_glRenderer->setTargetSize(largest);
     if (m_renderer)
         m_renderer->setTargetSize(largest);
 }

@@ -14,6 +14,7 @@ struct mpv_handle;
 
 namespace quintara {
 
+class OpenGLRenderer;
 class SharedFrame;
 class SoftwareRenderer;
 
@@ -74,8 +75,12 @@ public:
     // frame; the player draws at the largest size asked for (and draws nothing with no layer).
     void requestFrameSize(const QObject *layer, const QSize &pixelSize);
     void releaseFrameSize(const QObject *layer);
-    // The latest drawn frame; null before the renderer exists (mpv failed to start).
+    // The latest frame drawn in memory; null on the OpenGL route or when mpv failed to start.
     std::shared_ptr<SharedFrame> frame() const;
+    // On the OpenGL route: the texture holding the latest frame (0 before the first), shared
+    // with every window's context, and its size.
+    unsigned openGLTexture() const;
+    QSize openGLTextureSize() const;
 
 signals:
     void firstFrameReady();
@@ -96,6 +101,7 @@ private:
     QUrl m_url;
     mpv_handle *m_mpv = nullptr;
     std::unique_ptr<SoftwareRenderer> m_renderer;
+    std::unique_ptr<OpenGLRenderer> m_glRenderer;
     double m_defaultRate = 1.0;
     double m_rate = 0.0;
     bool m_ready = false;

@@ -1,5 +1,6 @@
 #include "engine/player/RenderPath.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QQuickWindow>
@@ -48,10 +49,17 @@ void configureRenderPath()
     g_path = chooseRenderPath(qEnvironmentVariable(renderPathVariable), canOpenRenderNode(),
                               qEnvironmentVariable("GALLIUM_DRIVER"),
                               !always.isEmpty() && always != QLatin1String("0"));
-    if (g_path == RenderPath::software)
+    if (g_path == RenderPath::software) {
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-    else
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::OpenGL);
+        return;
+    }
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::OpenGL);
+    // Players draw into textures of their own contexts, which every window must be able to
+    // sample; and all windows render on the main thread, where the players draw.
+    if (!QCoreApplication::instance())
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (qEnvironmentVariableIsEmpty("QSG_RENDER_LOOP"))
+        qputenv("QSG_RENDER_LOOP", "basic");
 }
 
 RenderPath renderPath()

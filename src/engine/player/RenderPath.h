@@ -10,7 +10,8 @@ enum class RenderPath {
     // Quick's software backend paints it straight into the window: no GPU pass at all. The
     // cheapest route on a software rasteriser (llvmpipe, softpipe) or without OpenGL.
     software,
-    // Qt Quick on OpenGL with hardware decoding, for a real GPU.
+    // Qt Quick on OpenGL with hardware decoding, for a real GPU: mpv's OpenGL renderer draws
+    // each frame once into a texture that every window samples.
     openGL,
 };
 
@@ -23,7 +24,8 @@ RenderPath chooseRenderPath(const QString &override, bool gpuRenderNode,
                             const QString &galliumDriver, bool alwaysSoftware);
 
 // Decides the process's render path from the environment and configures Qt Quick for it. Call
-// before the QApplication is created.
+// before the QApplication is created (OpenGL needs its contexts shared from the start; called
+// later, players on the OpenGL path draw in memory and upload textures instead).
 void configureRenderPath();
 
 // The path decided by configureRenderPath(); software until it is called.

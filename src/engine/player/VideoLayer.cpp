@@ -8,6 +8,8 @@
 #include <QSGImageNode>
 #include <QSGRenderNode>
 #include <QSGRendererInterface>
+#include <QSGTexture>
+#include <QtQuick/qsgtexture_platform.h>
 #include <cmath>
 
 namespace quintara {
@@ -195,6 +197,8 @@ void VideoLayer::releaseResources()
 
 QSGNode *VideoLayer::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
 {
+    if (m_player && m_player->openGLTexture())
+        return updateTextureNode(old);
     const std::shared_ptr<SharedFrame> frame = m_player ? m_player->frame() : nullptr;
     const quint64 serial = frame ? frame->serial() : 0;
     if (!frame || serial == 0) {
@@ -239,6 +243,32 @@ QSGNode *VideoLayer::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
     node->setRect(placement.target);
     node->setSourceRect(placement.source);
     node->setFiltering(QSGTexture::Linear);
+    if (!m_ready)
+        markShown(m_player);
+    return node;
+}
+
+QSGNode *VideoLayer::updateTextureNode(QSGNode *old)
+{
+    // The player's own texture, drawn once for every window: only the wrapper is per window.
+    const unsigned id = m_player->openGLTexture();
+    const QSize size = m_player->openGLTextureSize();
+    auto *node = dynamic_cast<QSGImageNode *>(old);
+    if (!node) {
+        delete old;
+        node = window()->createImageNode();
+        node->setOwnsTexture(true);
+    }
+    if (!node->texture() || node->texture()->textureSize() != size || m_wrappedTexture != id) {
+        node->setTexture(QNativeInterface::QSGOpenGLTexture::fromNative(id, window(), size));
+        m_wrappedTexture = id;
+    }
+    const Placement placement = place(videoRectangle(), boundingRect(), size);
+    node->setRect(placement.target);
+    node->setSourceRect(placement.source);
+    node->setFiltering(QSGTexture::Linear);
+    node->markDirty(QSGNode::DirtyMaterial);
+    m_uploadedSerial = 0;
     if (!m_ready)
         markShown(m_player);
     return node;

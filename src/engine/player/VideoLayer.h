@@ -46,6 +46,7 @@ protected:
     void releaseResources() override;
 
 private:
+    QSGNode *updateTextureNode(QSGNode *old);
     void requestFrameSize();
     void markShown(LoopingPlayer *player);
     void setReady(bool ready);
@@ -54,6 +55,7 @@ private:
     FillMode m_fillMode = FillMode::fill;
     bool m_ready = false;
     quint64 m_uploadedSerial = 0;
+    unsigned m_wrappedTexture = 0;
 };
 
 } // namespace quintara
