@@ -3,6 +3,7 @@
 #include "library/VideoFiles.h"
 #include "platform/LogSink.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QRandomGenerator>
 #include <QScreen>
@@ -24,10 +25,18 @@ AppDelegate::~AppDelegate()
         disconnect(connection);
 }
 
+WallpaperController &AppDelegate::wallpaperController()
+{
+    if (!m_engine)
+        m_engine = m_engineFactory(m_settings, m_scheduler);
+    return m_engine->controller();
+}
+
 void AppDelegate::applicationDidFinishLaunching()
 {
     // 1. Moving into the applications folder: not built yet (AppImage builds only).
-    // 2. Wallpaper windows and playback: not built yet; the wallpaper engine fills this in.
+    // 2. Wallpaper windows and playback.
+    wallpaperController().rebuild();
     // 3. Display changes.
     observeScreens();
     // 4. Status item: not built yet.
@@ -58,8 +67,8 @@ void AppDelegate::observeScreens()
 
 void AppDelegate::screensChanged()
 {
-    // The wallpaper engine rebuilds its windows here and the island re-positions itself; both
-    // join with their own work.
+    wallpaperController().rebuild();
+    // The island re-positions itself here once it is built.
 }
 
 bool AppDelegate::applicationShouldHandleReopen()
@@ -93,7 +102,20 @@ void AppDelegate::shuffle()
         return;
     m_settings.setCurrentVideo(candidates.at(m_randomIndex(candidates.size())));
     m_settings.persist();
-    // The wallpaper engine crossfades to the new choice here once it is built.
+    wallpaperController().apply(true);
+}
+
+bool AppDelegate::chooseWallpaper(const QUrl &file)
+{
+    const QFileInfo info(file.toLocalFile());
+    if (!file.isLocalFile() || !info.isFile() || !isSupportedVideo(info.fileName())) {
+        log::line(QStringLiteral("Quintara: cannot use %1 as the wallpaper")
+                      .arg(file.toDisplayString(QUrl::PreferLocalFile)));
+        return false;
+    }
+    m_settings.setVideo(QUrl::fromLocalFile(info.absoluteFilePath()), std::nullopt);
+    wallpaperController().apply(true);
+    return true;
 }
 
 } // namespace quintara

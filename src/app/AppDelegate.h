@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppSettings.h"
+#include "app/WallpaperEngine.h"
 #include "platform/KeyValueStore.h"
 #include "platform/Scheduler.h"
 
@@ -9,6 +10,7 @@
 #include <QObject>
 #include <QUrl>
 #include <functional>
+#include <memory>
 
 namespace quintara {
 
@@ -38,6 +40,17 @@ public:
     void openUrls(const QList<QUrl> &urls);
     // Picks another wallpaper of the library folder at random as the current video.
     void shuffle();
+    // Makes `file` the wallpaper of every display, as choosing a library tile does. A file that
+    // is missing or not a supported video is refused (false) and nothing changes.
+    bool chooseWallpaper(const QUrl &file);
+
+    // The wallpaper engine, created on first use.
+    WallpaperController &wallpaperController();
+    // Replaces the engine made on first use (tests run it on fakes). Call before first use.
+    void setWallpaperEngineFactory(WallpaperEngineFactory factory)
+    {
+        m_engineFactory = std::move(factory);
+    }
 
     void setRandomIndex(RandomIndex randomIndex) { m_randomIndex = std::move(randomIndex); }
 
@@ -48,6 +61,8 @@ private:
     Scheduler &m_scheduler;
     QList<QMetaObject::Connection> m_subscriptions;
     RandomIndex m_randomIndex;
+    WallpaperEngineFactory m_engineFactory = makeDesktopWallpaperEngine;
+    std::unique_ptr<WallpaperEngine> m_engine;
 };
 
 } // namespace quintara

@@ -12,6 +12,7 @@ struct DisplayInfo {
     QString id;   // stable across reconnecting and rearranging (the key of per-display wallpapers)
     QString name; // the human name, as in the log
     QRect frame;  // in the global desktop space (top-left origin, y downwards)
+    QString connector; // the system's own name for the output (HDMI-1, DUMMY0, ...)
 
     friend bool operator==(const DisplayInfo &, const DisplayInfo &) = default;
 };
@@ -44,6 +45,23 @@ public:
 signals:
     void displaysDidSleep();
     void displaysDidWake();
+};
+
+} // namespace quintara
+
+class QWindow;
+
+namespace quintara {
+
+// Gives a top-level window the wallpaper's place on the window system: below every other window,
+// on every workspace, out of the taskbar and pager, never focused, letting clicks through.
+class DesktopWindowRole {
+public:
+    virtual ~DesktopWindowRole() = default;
+    // Before the window is first shown (its native window exists).
+    virtual void prepare(QWindow &window) = 0;
+    // After it is shown, for what the window manager only takes from mapped windows.
+    virtual void shown(QWindow &window) = 0;
 };
 
 } // namespace quintara

@@ -36,9 +36,9 @@ private:
 };
 
 const DisplayInfo displayA{QStringLiteral("uuid-a"), QStringLiteral("Left"),
-                           QRect(0, 0, 1920, 1080)};
+                           QRect(0, 0, 1920, 1080), QString()};
 const DisplayInfo displayB{QStringLiteral("uuid-b"), QStringLiteral("Right"),
-                           QRect(1920, 0, 1280, 720)};
+                           QRect(1920, 0, 1280, 720), QString()};
 
 // One engine on fakes and a virtual clock, with wallpaper files a.mp4, b.mp4 and c.mp4.
 struct Engine {
