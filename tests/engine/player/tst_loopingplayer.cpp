@@ -295,6 +295,18 @@ private slots:
                 wrapped = true;
             highest = std::max(highest, player.timePos());
         });
+        // Every frame drawn, across the loop point too, shows the picture: no black frame.
+        int blackFrames = 0;
+        int inspected = 0;
+        connect(&player, &LoopingPlayer::frameDrawn, this, [&] {
+            if (!player.frame())
+                return; // the OpenGL route keeps its frames on the GPU
+            player.frame()->withFrame([&](const QImage &image) {
+                ++inspected;
+                if (litShare(image, image.rect().adjusted(0, 0, -1, -1)) < 0.5)
+                    ++blackFrames;
+            });
+        });
         QTRY_VERIFY_WITH_TIMEOUT(wrapped, frameTimeout);
         QVERIFY(highest > 0.8);
         // And it goes on after the wrap.
@@ -303,6 +315,8 @@ private slots:
         wrapped = false;
         highest = 0;
         QTRY_VERIFY_WITH_TIMEOUT(wrapped, frameTimeout);
+        QCOMPARE(blackFrames, 0);
+        QVERIFY(inspected > 0 || renderPath() == RenderPath::openGL);
     }
 
     void undecodableFileNeverReady_data()
