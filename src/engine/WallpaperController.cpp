@@ -149,7 +149,7 @@ void WallpaperController::attach(const std::shared_ptr<Channel> &channel, std::s
                         : surface.window->addGradientLayer(opacity);
     const std::uint64_t serial = m_nextLayerSerial++;
     WallpaperLayer *added = layer.get();
-    surface.layers.push_back({serial, std::move(layer)});
+    surface.layers.push_back({serial, channel->player, std::move(layer)});
     surface.channelURL = channel->url;
 
     if (!animated) {

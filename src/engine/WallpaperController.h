@@ -80,10 +80,13 @@ public:
 private:
     struct Channel {
         QUrl url;                              // empty for the no-video channel
-        std::unique_ptr<ChannelPlayer> player; // none without a URL or without a file at it
+        std::shared_ptr<ChannelPlayer> player; // none without a URL or without a file at it
     };
     struct LayerSlot {
         std::uint64_t serial;
+        // A layer keeps its player: a retired channel's last frame stays on screen, paused,
+        // until a newer layer has faded in over it.
+        std::shared_ptr<ChannelPlayer> player;
         std::unique_ptr<WallpaperLayer> layer;
     };
     struct Surface {

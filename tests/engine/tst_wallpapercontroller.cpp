@@ -191,7 +191,8 @@ private slots:
         QCOMPARE(e.rate("a.mp4"), 1.0);
         e.scheduler.advance(1ms);
         QCOMPARE(e.rate("a.mp4"), 0.0);
-        QVERIFY(e.backend.player(Engine::file("a.mp4"))->released);
+        // Its last frame stays on screen beneath the new layer, so the player is kept.
+        QVERIFY(!e.backend.player(Engine::file("a.mp4"))->released);
         // Without a first frame nothing fades: the old picture stays.
         e.scheduler.advance(10s);
         QCOMPARE(fresh->currentOpacity, 0.0);
@@ -205,8 +206,12 @@ private slots:
         QCOMPARE(e.window(displayA)->layers.size(), 2);
         e.scheduler.advance(1ms);
         QCOMPARE(e.window(displayA)->layers, QList<FakeLayer *>{fresh});
-        // The other display is unaffected by this display's readiness.
+        // The other display is unaffected by this display's readiness and still shows a.mp4.
         QCOMPARE(e.window(displayB)->layers.size(), 2);
+        QVERIFY(!e.backend.player(Engine::file("a.mp4"))->released);
+        e.window(displayB)->top()->becomeReady();
+        e.scheduler.advance(900ms);
+        QVERIFY(e.backend.player(Engine::file("a.mp4"))->released);
     }
 
     void readyLayerCrossfadesAtOnce()
