@@ -67,7 +67,14 @@ void AppDelegate::observeScreens()
 
 void AppDelegate::screensChanged()
 {
-    wallpaperController().rebuild();
+    // One rearrangement reaches Qt's screens one at a time; rebuild once they all have it.
+    if (m_rebuildPending)
+        return;
+    m_rebuildPending = true;
+    m_scheduler.defer(this, [this] {
+        m_rebuildPending = false;
+        wallpaperController().rebuild();
+    });
     // The island re-positions itself here once it is built.
 }
 

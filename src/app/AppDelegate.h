@@ -32,7 +32,8 @@ public:
     // The end of launching: builds the wallpaper windows, the status item, the island and the
     // power rules, then opens the control panel or the welcome.
     void applicationDidFinishLaunching();
-    // The display arrangement changed.
+    // The display arrangement changed: the wallpaper windows are rebuilt at the next turn of
+    // the event loop, once for a burst of changes.
     void screensChanged();
     // The user launched Quintara again while it runs.
     bool applicationShouldHandleReopen();
@@ -63,6 +64,7 @@ private:
     RandomIndex m_randomIndex;
     WallpaperEngineFactory m_engineFactory = makeDesktopWallpaperEngine;
     std::unique_ptr<WallpaperEngine> m_engine;
+    bool m_rebuildPending = false;
 };
 
 } // namespace quintara

@@ -180,6 +180,9 @@ private slots:
 
         engine->displays.list = {twoDisplays.last()};
         delegate.screensChanged();
+        delegate.screensChanged();
+        QCOMPARE(engine->backend.windows.size(), 2);
+        scheduler.runPending();
         QCOMPARE(engine->backend.windows.size(), 1);
         QCOMPARE(engine->backend.windowsCreated, 3);
         QCOMPARE(engine->backend.windows.first()->display.name, QStringLiteral("Two"));
