@@ -16,7 +16,29 @@ namespace {
 constexpr double minSpeed = 0.01;
 constexpr double maxSpeed = 100.0;
 
-enum ObservationId : uint64_t { observePause = 1, observeSpeed, observeTimePos, observeOutParams };
+enum ObservationId : uint64_t {
+    observePause = 1,
+    observeSpeed,
+    observeTimePos,
+    observeOutParams,
+    observeRotation,
+};
+
+// mpv's software renderer cannot turn pictures (it aborts on a quarter turn), so on that route
+// the stored rotation is applied by a filter before the frames reach it.
+QByteArray rotationFilter(qint64 degrees)
+{
+    switch (((degrees % 360) + 360) % 360) {
+    case 90:
+        return QByteArrayLiteral("lavfi=[transpose=clock]");
+    case 180:
+        return QByteArrayLiteral("lavfi=[hflip,vflip]");
+    case 270:
+        return QByteArrayLiteral("lavfi=[transpose=cclock]");
+    default:
+        return QByteArray();
+    }
+}
 
 void setOption(mpv_handle *mpv, const char *name, const char *value)
 {
@@ -77,6 +99,8 @@ LoopingPlayer::LoopingPlayer(const QUrl &file, QObject *parent) : QObject(parent
     setOption(m_mpv, "demuxer-max-bytes", "16MiB");
     setOption(m_mpv, "demuxer-max-back-bytes", "0");
     setOption(m_mpv, "hwdec", renderPath() == RenderPath::openGL ? "auto-safe" : "no");
+    if (renderPath() == RenderPath::software)
+        setOption(m_mpv, "video-rotate", "no");
     if (mpv_initialize(m_mpv) < 0) {
         mpv_terminate_destroy(m_mpv);
         m_mpv = nullptr;
@@ -87,6 +111,8 @@ LoopingPlayer::LoopingPlayer(const QUrl &file, QObject *parent) : QObject(parent
     mpv_observe_property(m_mpv, observeSpeed, mpvproperty::speed, MPV_FORMAT_DOUBLE);
     mpv_observe_property(m_mpv, observeTimePos, mpvproperty::timePos, MPV_FORMAT_DOUBLE);
     mpv_observe_property(m_mpv, observeOutParams, mpvproperty::videoOutParams, MPV_FORMAT_NODE);
+    if (renderPath() == RenderPath::software)
+        mpv_observe_property(m_mpv, observeRotation, mpvproperty::videoRotation, MPV_FORMAT_INT64);
     mpv_set_wakeup_callback(
         m_mpv,
         [](void *self) {
@@ -258,6 +284,13 @@ void LoopingPlayer::handlePropertyChange(const char *name, int format, void *dat
     } else if (qstrcmp(name, mpvproperty::timePos) == 0 && format == MPV_FORMAT_DOUBLE) {
         m_timePos = *static_cast<double *>(data);
         emit timePosChanged();
+    } else if (qstrcmp(name, mpvproperty::videoRotation) == 0 && format == MPV_FORMAT_INT64) {
+        const QByteArray filter = rotationFilter(*static_cast<int64_t *>(data));
+        if (filter != m_rotationFilter && m_mpv) {
+            m_rotationFilter = filter;
+            const char *command[] = {"vf", "set", filter.constData(), nullptr};
+            mpv_command_async(m_mpv, 0, command);
+        }
     } else if (qstrcmp(name, mpvproperty::videoOutParams) == 0) {
         QSize size;
         if (format == MPV_FORMAT_NODE) {

@@ -24,6 +24,7 @@ inline constexpr char pause[] = "pause";
 inline constexpr char speed[] = "speed";
 inline constexpr char timePos[] = "time-pos";
 inline constexpr char videoOutParams[] = "video-out-params";
+inline constexpr char videoRotation[] = "current-tracks/video/demux-rotation";
 } // namespace mpvproperty
 
 // A muted video looping forever on libmpv. It decodes no audio, loops the whole file, and is
@@ -110,6 +111,7 @@ private:
     double m_timePos = 0.0;
     QSize m_videoSize;
     QList<std::pair<const QObject *, QSize>> m_requests;
+    QByteArray m_rotationFilter;
     std::atomic<bool> m_eventsQueued{false};
     std::atomic<bool> m_frameQueued{false};
 };

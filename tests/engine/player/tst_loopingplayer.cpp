@@ -214,21 +214,81 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(changedPixels(first, stage.grab()) > 1000, frameTimeout);
     }
 
+    void pictureIsUpright_data()
+    {
+        QTest::addColumn<int>("rotation");
+        QTest::addColumn<QSize>("window");
+        QTest::addColumn<QPoint>("green");
+        QTest::addColumn<QPoint>("notGreen");
+        // SMPTE bars: colour bars in the upper part, green in the middle of them; black and
+        // white patches below. A quarter turn (stored counter-clockwise) puts the bars left.
+        QTest::newRow("upright") << 0 << QSize(320, 180) << QPoint(160, 40) << QPoint(160, 170);
+        QTest::newRow("quarter turn")
+            << 90 << QSize(180, 320) << QPoint(40, 160) << QPoint(170, 160);
+    }
     void pictureIsUpright()
     {
-        // SMPTE bars: colour bars above, the black and white patches below; green in the
-        // middle of the upper part.
+        QFETCH(int, rotation);
+        QFETCH(QSize, window);
+        QFETCH(QPoint, green);
+        QFETCH(QPoint, notGreen);
         test::VideoSpec spec;
         spec.source = QStringLiteral("smptehdbars");
+        spec.rotation = rotation;
         LoopingPlayer player(QUrl::fromLocalFile(test::testVideo(spec)));
-        Stage stage(&player, {320, 180});
+        Stage stage(&player, window);
         QTRY_VERIFY_WITH_TIMEOUT(stage.layer->isReadyForDisplay(), frameTimeout);
-        const auto greenAt = [&](int x, int y) {
-            const QRgb pixel = stage.grab().pixel(x, y);
+        const auto greenAt = [&](QPoint at) {
+            const QRgb pixel = stage.grab().pixel(at);
             return qGreen(pixel) > 120 && qRed(pixel) < 80 && qBlue(pixel) < 80;
         };
-        QTRY_VERIFY_WITH_TIMEOUT(greenAt(160, 40), frameTimeout);
-        QVERIFY(!greenAt(160, 170));
+        QTRY_VERIFY_WITH_TIMEOUT(greenAt(green), frameTimeout);
+        QVERIFY(!greenAt(notGreen));
+    }
+
+    void videoSizeFollowsRotation_data()
+    {
+        QTest::addColumn<int>("rotation");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("upright") << 0 << QSize(320, 180);
+        QTest::newRow("quarter turn") << 90 << QSize(180, 320);
+        QTest::newRow("half turn") << 180 << QSize(320, 180);
+    }
+    void videoSizeFollowsRotation()
+    {
+        QFETCH(int, rotation);
+        QFETCH(QSize, size);
+        test::VideoSpec spec;
+        spec.rotation = rotation;
+        LoopingPlayer player(QUrl::fromLocalFile(test::testVideo(spec)));
+        Stage stage(&player, {200, 200}, FillMode::fit);
+        QTRY_COMPARE_WITH_TIMEOUT(player.videoSize(), size, frameTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(stage.layer->isReadyForDisplay(), frameTimeout);
+        // Fit: the whole turned picture inside the window.
+        const QSize expected = size.scaled(200, 200, Qt::KeepAspectRatio);
+        const QSize drawn = drawnSize(player);
+        QVERIFY2(std::abs(drawn.width() - expected.width()) <= 1 &&
+                     std::abs(drawn.height() - expected.height()) <= 1,
+                 qPrintable(QStringLiteral("%1x%2").arg(drawn.width()).arg(drawn.height())));
+    }
+
+    void resizeWhilePausedRedrawsOnce()
+    {
+        LoopingPlayer player(clip());
+        Stage stage(&player, {160, 90});
+        QTRY_VERIFY_WITH_TIMEOUT(stage.layer->isReadyForDisplay(), frameTimeout);
+        letFramesPass(3);
+        const quint64 frames = player.drawnFrames();
+        stage.window->resize(320, 180);
+        stage.layer->setSize({320, 180});
+        QTRY_COMPARE_WITH_TIMEOUT(drawnSize(player), QSize(320, 180), frameTimeout);
+        letFramesPass(3);
+        const quint64 redrawn = player.drawnFrames();
+        QVERIFY(redrawn > frames && redrawn <= frames + 3);
+        letFramesPass(10);
+        QCOMPARE(player.drawnFrames(), redrawn);
+        QVERIFY(player.isPaused());
+        QTRY_VERIFY_WITH_TIMEOUT(litShare(stage.grab(), QRect(0, 0, 320, 180)) > 0.5, frameTimeout);
     }
 
     void speedChangeKeepsPosition_data()
