@@ -35,6 +35,15 @@ QStringList wallpaperWindows()
         .split('\n', Qt::SkipEmptyParts);
 }
 
+double litShare(const QImage &image)
+{
+    int lit = 0, total = 0;
+    for (int y = 0; y < image.height(); y += 8)
+        for (int x = 0; x < image.width(); x += 8, ++total)
+            lit += qGray(image.pixel(x, y)) > 24;
+    return total ? double(lit) / total : 0.0;
+}
+
 struct Desktop {
     JsonFileStore store{JsonFileStore::defaultPath()};
     AppSettings settings{store};
@@ -77,6 +86,10 @@ private slots:
                 .contains(
                     QStringLiteral("Geometry: %1x%2").arg(screen.width()).arg(screen.height())),
             10000);
+
+        // No wallpaper chosen: the animated gradient fills the screen.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            litShare(QGuiApplication::primaryScreen()->grabWindow(0).toImage()) > 0.95, 10000);
 
         // Clicks go through: the pointer over the wallpaper is over the root window.
         run("xdotool", {"mousemove", QString::number(screen.center().x()),
