@@ -1,7 +1,11 @@
 #include "TestMain.h"
 #include "platform/linux/ScreenDisplayServer.h"
+#include "platform/linux/SessionDisplayPower.h"
 #include "platform/linux/X11DesktopVisibility.h"
 
+#include <QDBusConnection>
+#include <QProcess>
+#include <QSignalSpy>
 #include <QUuid>
 
 using namespace quintara;
@@ -32,6 +36,28 @@ private slots:
         QCOMPARE(displayName("Dell", "U2720Q", "DP-1"), QStringLiteral("Dell U2720Q"));
         QCOMPARE(displayName("", "U2720Q", "DP-1"), QStringLiteral("U2720Q"));
         QCOMPARE(displayName("", "", "DUMMY1"), QStringLiteral("DUMMY1"));
+    }
+
+    // The screen saver's signal on the session bus, as a screen locker sends it.
+    void screenSaverSleepsAndWakesTheDisplays()
+    {
+        if (!QDBusConnection::sessionBus().isConnected())
+            QSKIP("needs a session bus (run under scripts/lib/test-session)");
+        SessionDisplayPower power;
+        QSignalSpy slept(&power, &DisplayPower::displaysDidSleep);
+        QSignalSpy woke(&power, &DisplayPower::displaysDidWake);
+        auto emitActive = [](bool active) {
+            QProcess::execute("gdbus",
+                              {"emit", "--session", "--object-path", "/org/freedesktop/ScreenSaver",
+                               "--signal", "org.freedesktop.ScreenSaver.ActiveChanged",
+                               active ? "true" : "false"});
+        };
+        emitActive(true);
+        QTRY_COMPARE_WITH_TIMEOUT(slept.size(), 1, 10000);
+        emitActive(true); // a repeat changes nothing
+        emitActive(false);
+        QTRY_COMPARE_WITH_TIMEOUT(woke.size(), 1, 10000);
+        QCOMPARE(slept.size(), 1);
     }
 
     void coverage_data()
