@@ -88,6 +88,11 @@ private slots:
                                                       "DUMMY0=gradient, DUMMY1=gradient"),
                                  20000);
 
+        // Rearranged: the second display above the first.
+        QVERIFY(xrandr({"--output", "DUMMY1", "--above", "DUMMY0"}));
+        QTRY_COMPARE_WITH_TIMEOUT(geometries(), (QStringList{"1024x768+0+600", "800x600+0+0"}),
+                                  20000);
+
         QVERIFY(xrandr({"--output", "DUMMY1", "--off"}));
         QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::screens().size(), 1, 20000);
         QTRY_COMPARE_WITH_TIMEOUT(geometries(), QStringList{"1024x768+0+0"}, 20000);
