@@ -12,14 +12,14 @@ QString AccessibilityRequest::reason()
 
 void AccessibilityRequest::requestOnce()
 {
-    if (m_defaults.boolValue(settings_keys::askedForAccessibility))
+    if (m_defaults->boolValue(settings_keys::askedForAccessibility))
         return;
-    m_defaults.setValue(settings_keys::askedForAccessibility, true);
-    if (m_bus.isEnabled())
+    m_defaults->setValue(settings_keys::askedForAccessibility, true);
+    if (m_bus->isEnabled())
         return;
     if (m_tell)
         m_tell(reason());
-    m_bus.enable();
+    m_bus->enable();
 }
 
 } // namespace quintara

@@ -16,15 +16,15 @@ public:
     using Tell = std::function<void(const QString &sentence)>;
 
     AccessibilityRequest(AccessibilityBus &bus, KeyValueStore &defaults, Tell tell)
-        : m_bus(bus), m_defaults(defaults), m_tell(std::move(tell))
+        : m_bus(&bus), m_defaults(&defaults), m_tell(std::move(tell))
     {}
 
     static QString reason();
     void requestOnce();
 
 private:
-    AccessibilityBus &m_bus;
-    KeyValueStore &m_defaults;
+    AccessibilityBus *m_bus;
+    KeyValueStore *m_defaults;
     Tell m_tell;
 };
 

@@ -2,13 +2,41 @@
 
 #include "library/VideoFiles.h"
 #include "platform/LogSink.h"
+#include "platform/linux/AtSpiBus.h"
 #include "platform/linux/LinuxPowerSources.h"
+#include "platform/linux/XdgAutostart.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QRandomGenerator>
 #include <QScreen>
 
 namespace quintara {
+
+namespace {
+
+// The controller as the power rules see it.
+class ControllerPowerTarget final : public PowerPauseTarget {
+public:
+    explicit ControllerPowerTarget(WallpaperController &controller) : m_controller(controller) {}
+    OptionalPauseReason powerPause() const override { return m_controller.powerPause; }
+    void setPowerPause(OptionalPauseReason reason) override { m_controller.powerPause = reason; }
+    void updateRates() override { m_controller.updateRates(); }
+    void reportPlayback() override { m_controller.reportPlayback(); }
+
+private:
+    WallpaperController &m_controller;
+};
+
+void tellInAMessageBox(const QString &sentence)
+{
+    auto *box = new QMessageBox(QMessageBox::Information, QStringLiteral("Quintara"), sentence);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+} // namespace
 
 AppDelegate::AppDelegate(KeyValueStore &defaults, Scheduler &scheduler, QObject *parent)
     : AppDelegate(defaults, scheduler, linuxPowerSources(scheduler), parent)
@@ -20,8 +48,13 @@ AppDelegate::AppDelegate(KeyValueStore &defaults, Scheduler &scheduler, PowerSou
       m_power(std::make_unique<PowerMonitor>(std::move(powerSources))),
       m_randomIndex([](qsizetype count) {
           return static_cast<qsizetype>(QRandomGenerator::global()->bounded(quint64(count)));
-      })
+      }),
+      m_loginItems(std::make_unique<XdgAutostart>()), m_launchAtLogin(*m_loginItems, defaults),
+      m_accessibility(std::make_unique<AtSpiBus>()),
+      m_accessibilityRequest(*m_accessibility, defaults, tellInAMessageBox),
+      m_controlWindow(defaults, scheduler)
 {
+    wireStatusMenu();
     // Not built yet, joining with its own work: the gallery store.
 }
 
@@ -31,17 +64,126 @@ AppDelegate::~AppDelegate()
         disconnect(connection);
 }
 
+WallpaperController &AppDelegate::wallpaperController()
+{
+    if (!m_engine)
+        m_engine = m_engineFactory(m_settings, m_scheduler);
+    return m_engine->controller();
+}
+
 void AppDelegate::applicationDidFinishLaunching()
 {
     // 1. Moving into the applications folder: not built yet (AppImage builds only).
-    // 2. Wallpaper windows and playback: not built yet; the wallpaper engine fills this in.
+    // 2. Wallpaper windows and playback.
+    wallpaperController().rebuild();
     // 3. Display changes.
     observeScreens();
-    // 4. Status item: not built yet.
+    // 4. Status item.
+    setupStatusItem();
     // 5. Island: not built yet.
-    // 6. Power rules: not built yet.
-    // 7. Login item on first run: not built yet.
-    // 8. Control panel or welcome: neither window is built yet.
+    // 6. Power rules.
+    setupPowerRules();
+    // 7. Login item on first run.
+    enableLaunchAtLoginOnFirstRun();
+    // 8. The control panel after onboarding; the welcome flow is not built yet, so a first
+    //    launch opens nothing but the tray item.
+    if (m_settings.hasOnboarded())
+        showControls();
+}
+
+void AppDelegate::setLoginItems(std::unique_ptr<LoginItems> items)
+{
+    m_loginItems = std::move(items);
+    m_launchAtLogin = LaunchAtLogin(*m_loginItems, m_settings.defaults());
+}
+
+void AppDelegate::setAccessibility(std::unique_ptr<AccessibilityBus> bus,
+                                   AccessibilityRequest::Tell tell)
+{
+    m_accessibility = std::move(bus);
+    m_accessibilityRequest =
+        AccessibilityRequest(*m_accessibility, m_settings.defaults(), std::move(tell));
+}
+
+void AppDelegate::setupStatusItem()
+{
+    m_statusItem =
+        std::make_unique<StatusItem>([this] { return m_statusMenu.rebuild(statusMenuState()); });
+    if (!m_statusItem->install())
+        m_statusItem.reset();
+}
+
+void AppDelegate::setupPowerRules()
+{
+    m_powerTarget = std::make_unique<ControllerPowerTarget>(wallpaperController());
+    m_powerRules = std::make_unique<PowerRules>(m_settings, *m_power, m_scheduler, *m_powerTarget);
+}
+
+void AppDelegate::showControls()
+{
+    m_controlWindow.show();
+}
+
+StatusMenuState AppDelegate::statusMenuState()
+{
+    WallpaperController &controller = wallpaperController();
+    StatusMenuState state;
+    state.currentVideo = m_settings.currentVideo();
+    state.pauseReason = controller.pauseReason();
+    state.userPaused = controller.userPaused;
+    state.currentSpeed = m_settings.speed(m_settings.currentVideo());
+    state.showIsland = m_settings.showIsland();
+    state.pauseOnBattery = m_settings.pauseOnBattery();
+    state.pauseInLowPower = m_settings.pauseInLowPower();
+    state.pauseWhenHot = m_settings.pauseWhenHot();
+    state.onBattery = m_power->isOnBattery();
+    state.lowPowerMode = m_power->isLowPowerMode();
+    state.hot = m_power->isHot();
+    state.launchAtLogin = m_launchAtLogin.isEnabled();
+    state.welcomeAvailable = false; // the welcome flow is not built yet
+    state.locale = QLocale::system();
+    return state;
+}
+
+void AppDelegate::toggle(bool (AppSettings::*get)() const, void (AppSettings::*set)(bool))
+{
+    (m_settings.*set)(!(m_settings.*get)());
+    m_settings.persist();
+}
+
+void AppDelegate::wireStatusMenu()
+{
+    StatusMenu *menu = &m_statusMenu;
+    connect(menu, &StatusMenu::togglePauseRequested, this, [this] {
+        WallpaperController &controller = wallpaperController();
+        controller.userPaused = !controller.userPaused;
+        controller.updateRates();
+        controller.reportPlayback();
+    });
+    connect(menu, &StatusMenu::shuffleRequested, this, &AppDelegate::shuffle);
+    connect(menu, &StatusMenu::speedRequested, this, [this](double speed) {
+        if (!m_settings.currentVideo().isEmpty())
+            m_settings.setSpeed(speed, m_settings.currentVideo());
+    });
+    connect(menu, &StatusMenu::showControlsRequested, this, &AppDelegate::showControls);
+    connect(menu, &StatusMenu::toggleShowIslandRequested, this,
+            [this] { toggle(&AppSettings::showIsland, &AppSettings::setShowIsland); });
+    connect(menu, &StatusMenu::togglePauseOnBatteryRequested, this,
+            [this] { toggle(&AppSettings::pauseOnBattery, &AppSettings::setPauseOnBattery); });
+    connect(menu, &StatusMenu::togglePauseInLowPowerRequested, this,
+            [this] { toggle(&AppSettings::pauseInLowPower, &AppSettings::setPauseInLowPower); });
+    connect(menu, &StatusMenu::togglePauseWhenHotRequested, this,
+            [this] { toggle(&AppSettings::pauseWhenHot, &AppSettings::setPauseWhenHot); });
+    connect(menu, &StatusMenu::toggleLaunchAtLoginRequested, this,
+            &AppDelegate::toggleLaunchAtLogin);
+
+    // A new speed reaches the players once the settings hold it.
+    connect(&m_settings, &AppSettings::speedsWillChange, this, [this] {
+        m_scheduler.defer(this, [this] {
+            if (m_engine)
+                m_engine->controller().updateRates();
+        });
+    });
 }
 
 void AppDelegate::observeScreens()
@@ -65,14 +207,20 @@ void AppDelegate::observeScreens()
 
 void AppDelegate::screensChanged()
 {
-    // The wallpaper engine rebuilds its windows here and the island re-positions itself; both
-    // join with their own work.
+    // One rearrangement reaches Qt's screens one at a time; rebuild once they all have it.
+    if (m_rebuildPending)
+        return;
+    m_rebuildPending = true;
+    m_scheduler.defer(this, [this] {
+        m_rebuildPending = false;
+        wallpaperController().rebuild();
+    });
+    // The island re-positions itself here once it is built.
 }
 
 bool AppDelegate::applicationShouldHandleReopen()
 {
-    // The control panel is not built yet; reopening says so instead of showing it.
-    log::line(QStringLiteral("Quintara: reopen requested; the control panel is not available yet"));
+    showControls();
     return true;
 }
 
@@ -100,7 +248,20 @@ void AppDelegate::shuffle()
         return;
     m_settings.setCurrentVideo(candidates.at(m_randomIndex(candidates.size())));
     m_settings.persist();
-    // The wallpaper engine crossfades to the new choice here once it is built.
+    wallpaperController().apply(true);
+}
+
+bool AppDelegate::chooseWallpaper(const QUrl &file)
+{
+    const QFileInfo info(file.toLocalFile());
+    if (!file.isLocalFile() || !info.isFile() || !isSupportedVideo(info.fileName())) {
+        log::line(QStringLiteral("Quintara: cannot use %1 as the wallpaper")
+                      .arg(file.toDisplayString(QUrl::PreferLocalFile)));
+        return false;
+    }
+    m_settings.setVideo(QUrl::fromLocalFile(info.absoluteFilePath()), std::nullopt);
+    wallpaperController().apply(true);
+    return true;
 }
 
 } // namespace quintara

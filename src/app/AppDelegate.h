@@ -1,8 +1,17 @@
 #pragma once
 
+#include "app/AccessibilityRequest.h"
 #include "app/AppSettings.h"
+#include "app/ControlWindow.h"
+#include "app/LaunchAtLogin.h"
+#include "app/PowerRules.h"
+#include "app/StatusItem.h"
+#include "app/StatusMenu.h"
+#include "app/WallpaperEngine.h"
 #include "engine/PowerMonitor.h"
+#include "platform/AccessibilityBus.h"
 #include "platform/KeyValueStore.h"
+#include "platform/LoginItems.h"
 #include "platform/PowerSource.h"
 #include "platform/Scheduler.h"
 
@@ -38,7 +47,8 @@ public:
     // The end of launching: builds the wallpaper windows, the status item, the island and the
     // power rules, then opens the control panel or the welcome.
     void applicationDidFinishLaunching();
-    // The display arrangement changed.
+    // The display arrangement changed: the wallpaper windows are rebuilt at the next turn of
+    // the event loop, once for a burst of changes.
     void screensChanged();
     // The user launched Quintara again while it runs.
     bool applicationShouldHandleReopen();
@@ -46,17 +56,62 @@ public:
     void openUrls(const QList<QUrl> &urls);
     // Picks another wallpaper of the library folder at random as the current video.
     void shuffle();
+    // Makes `file` the wallpaper of every display, as choosing a library tile does. A file that
+    // is missing or not a supported video is refused (false) and nothing changes.
+    bool chooseWallpaper(const QUrl &file);
+
+    // The wallpaper engine, created on first use.
+    WallpaperController &wallpaperController();
+    // Replaces the engine made on first use (tests run it on fakes). Call before first use.
+    void setWallpaperEngineFactory(WallpaperEngineFactory factory)
+    {
+        m_engineFactory = std::move(factory);
+    }
 
     void setRandomIndex(RandomIndex randomIndex) { m_randomIndex = std::move(randomIndex); }
 
+    // Opens the control-panel window, made on first use and kept.
+    void showControls();
+    ControlWindow &controlWindow() { return m_controlWindow; }
+    // The status menu's items for the state of this moment.
+    StatusMenuState statusMenuState();
+    StatusMenu &statusMenu() { return m_statusMenu; }
+    // The tray item, once installed (absent when the desktop has no tray).
+    StatusItem *statusItem() const { return m_statusItem.get(); }
+
+    void toggleLaunchAtLogin() { m_launchAtLogin.toggle(); }
+    void enableLaunchAtLoginOnFirstRun() { m_launchAtLogin.enableOnFirstRun(); }
+    void requestAccessibilityOnce() { m_accessibilityRequest.requestOnce(); }
+
+    // Replace the desktop's services (tests use fakes). Call before launching.
+    void setLoginItems(std::unique_ptr<LoginItems> items);
+    void setAccessibility(std::unique_ptr<AccessibilityBus> bus, AccessibilityRequest::Tell tell);
+
 private:
     void observeScreens();
+    void setupStatusItem();
+    void wireStatusMenu();
+    void setupPowerRules();
+    void toggle(bool (AppSettings::*get)() const, void (AppSettings::*set)(bool));
 
     AppSettings m_settings;
     Scheduler &m_scheduler;
     QList<QMetaObject::Connection> m_subscriptions;
     std::unique_ptr<PowerMonitor> m_power;
     RandomIndex m_randomIndex;
+    WallpaperEngineFactory m_engineFactory = makeDesktopWallpaperEngine;
+    std::unique_ptr<WallpaperEngine> m_engine;
+    bool m_rebuildPending = false;
+    std::unique_ptr<LoginItems> m_loginItems;
+    LaunchAtLogin m_launchAtLogin;
+    std::unique_ptr<AccessibilityBus> m_accessibility;
+    AccessibilityRequest m_accessibilityRequest;
+    StatusMenu m_statusMenu;
+    std::unique_ptr<StatusItem> m_statusItem;
+    ControlWindow m_controlWindow;
+    // Declared last: the rules go before the monitor and the engine they use.
+    std::unique_ptr<PowerPauseTarget> m_powerTarget;
+    std::unique_ptr<PowerRules> m_powerRules;
 };
 
 } // namespace quintara

@@ -2,6 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
+#include "engine/player/RenderPath.h"
 #include "platform/LogSink.h"
 #include "platform/linux/DBusApplicationInstance.h"
 #include "platform/linux/JsonFileStore.h"
@@ -33,8 +34,14 @@ QList<QUrl> toUrls(const QStringList &uris)
 
 int handOver(ApplicationInstance &instance, const LaunchOptions &options)
 {
-    const bool delivered =
-        options.urls.isEmpty() ? instance.forwardActivate() : instance.forwardOpen(options.urls);
+    bool delivered = true;
+    if (!options.wallpaper.isEmpty())
+        delivered =
+            instance.forwardAction(QString::fromLatin1(wallpaperAction), {options.wallpaper});
+    if (!options.urls.isEmpty())
+        delivered = instance.forwardOpen(options.urls) && delivered;
+    if (options.wallpaper.isEmpty() && options.urls.isEmpty())
+        delivered = instance.forwardActivate();
     return delivered ? 0 : 1;
 }
 
@@ -59,6 +66,8 @@ int runApplication(int argc, char **argv)
     QApplication::setOrganizationName(QStringLiteral("Quintara"));
     QApplication::setApplicationVersion(QStringLiteral(QUINTARA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("com.quintara.Quintara"));
+    // Every Qt Quick window of the process draws the same way as the video layers.
+    configureRenderPath();
     QApplication app(argc, argv);
     // An accessory application: it keeps running with no window open.
     app.setQuitOnLastWindowClosed(false);
@@ -75,8 +84,19 @@ int runApplication(int argc, char **argv)
     QObject::connect(&instance, &ApplicationInstance::openRequested, &delegate,
                      [&delegate](const QStringList &uris) { delegate.openUrls(toUrls(uris)); });
 
+    QObject::connect(&instance, &ApplicationInstance::actionRequested, &delegate,
+                     [&delegate](const QString &name, const QVariantList &arguments) {
+                         if (name == QLatin1String(wallpaperAction) && arguments.size() == 1)
+                             delegate.chooseWallpaper(
+                                 QUrl::fromLocalFile(arguments.first().toString()));
+                         else
+                             log::line(QStringLiteral("Quintara: unknown action %1").arg(name));
+                     });
+
     QTimer::singleShot(0, &delegate, [&delegate, &options] {
         delegate.applicationDidFinishLaunching();
+        if (!options.wallpaper.isEmpty())
+            delegate.chooseWallpaper(QUrl::fromLocalFile(options.wallpaper));
         if (!options.urls.isEmpty())
             delegate.openUrls(toUrls(options.urls));
     });

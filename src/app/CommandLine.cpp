@@ -1,6 +1,9 @@
 #include "app/CommandLine.h"
 
+#include "library/VideoFiles.h"
+
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QUrl>
 
 namespace quintara {
@@ -14,8 +17,13 @@ LaunchOptions parseCommandLine(const QStringList &arguments)
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the version and exit."));
+    const QCommandLineOption wallpaper(
+        QStringLiteral("wallpaper"),
+        QStringLiteral("Make FILE (.mp4, .mov or .m4v) the wallpaper of every display."),
+        QStringLiteral("FILE"));
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(wallpaper);
     parser.addPositionalArgument(QStringLiteral("url"),
                                  QStringLiteral("quintara: links to open in Quintara."),
                                  QStringLiteral("[url...]"));
@@ -36,6 +44,26 @@ LaunchOptions parseCommandLine(const QStringList &arguments)
         options.action = LaunchOptions::Action::version;
         options.message = QStringLiteral("Quintara %1").arg(QStringLiteral(QUINTARA_VERSION));
         return options;
+    }
+    if (parser.isSet(wallpaper)) {
+        const QString path = parser.value(wallpaper);
+        const QFileInfo info(path);
+        QString problem;
+        if (!info.exists())
+            problem = QStringLiteral("there is no such file");
+        else if (!info.isFile())
+            problem = QStringLiteral("it is not a file");
+        else if (!isSupportedVideo(info.fileName()))
+            problem = QStringLiteral("only .mp4, .mov and .m4v videos can be wallpapers");
+        else if (!info.isReadable())
+            problem = QStringLiteral("it cannot be read");
+        if (!problem.isEmpty()) {
+            options.action = LaunchOptions::Action::error;
+            options.message =
+                QStringLiteral("Cannot use '%1' as the wallpaper: %2.").arg(path, problem);
+            return options;
+        }
+        options.wallpaper = info.absoluteFilePath();
     }
     for (const QString &argument : parser.positionalArguments()) {
         const QUrl url(argument);

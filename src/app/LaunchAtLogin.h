@@ -9,10 +9,11 @@ namespace quintara {
 class LaunchAtLogin {
 public:
     // Neither is owned.
-    LaunchAtLogin(LoginItems &items, KeyValueStore &defaults) : m_items(items), m_defaults(defaults)
+    LaunchAtLogin(LoginItems &items, KeyValueStore &defaults)
+        : m_items(&items), m_defaults(&defaults)
     {}
 
-    bool isEnabled() const { return m_items.isEnabled(); }
+    bool isEnabled() const { return m_items->isEnabled(); }
     // Flips the registration; a failure is logged and changes nothing.
     void toggle();
     // Registers once, the first time an installed Quintara runs; never again after that, so a
@@ -20,8 +21,8 @@ public:
     void enableOnFirstRun();
 
 private:
-    LoginItems &m_items;
-    KeyValueStore &m_defaults;
+    LoginItems *m_items;
+    KeyValueStore *m_defaults;
 };
 
 } // namespace quintara

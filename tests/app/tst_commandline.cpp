@@ -1,6 +1,8 @@
 #include "TestMain.h"
 #include "app/CommandLine.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 
 using namespace quintara;
@@ -41,6 +43,49 @@ private slots:
             QVERIFY(!options.message.isEmpty());
     }
 
+    void wallpaperFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("problem"); // empty: accepted
+        QTest::newRow("mp4") << "sea.mp4"
+                             << "";
+        QTest::newRow("upper-case mov") << "SEA.MOV"
+                                        << "";
+        QTest::newRow("missing") << "gone.mp4"
+                                 << "there is no such file";
+        QTest::newRow("not a video") << "notes.txt"
+                                     << "only .mp4, .mov and .m4v videos";
+        QTest::newRow("a folder") << "folder.mp4"
+                                  << "it is not a file";
+        QTest::newRow("no value") << ""
+                                  << "Missing value after '--wallpaper'";
+    }
+    void wallpaperFile()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, problem);
+        const QString dir = QDir::homePath() + "/videos";
+        QDir().mkpath(dir + "/folder.mp4");
+        for (const char *file : {"sea.mp4", "SEA.MOV", "notes.txt"}) {
+            QFile f(dir + "/" + file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        // Relative paths are taken from the current directory.
+        QVERIFY(QDir::setCurrent(dir));
+        QStringList arguments{"quintara", "--wallpaper"};
+        if (!name.isEmpty())
+            arguments << name;
+        const LaunchOptions options = parseCommandLine(arguments);
+        if (problem.isEmpty()) {
+            QCOMPARE(int(options.action), int(Action::run));
+            QCOMPARE(options.wallpaper, dir + "/" + name);
+        } else {
+            QCOMPARE(int(options.action), int(Action::error));
+            QVERIFY2(options.message.contains(problem), qPrintable(options.message));
+            QVERIFY(options.wallpaper.isEmpty());
+        }
+    }
+
     // The real binary: exit codes and where the text goes.
     void binary_data()
     {
@@ -54,6 +99,9 @@ private slots:
                                  << QStringLiteral("Quintara " QUINTARA_VERSION) << "";
         QTest::newRow("unknown") << QStringList{"--bogus"} << 2 << ""
                                  << "bogus";
+        QTest::newRow("missing wallpaper")
+            << QStringList{"--wallpaper", "/nonexistent/sea.mp4"} << 2 << ""
+            << "Cannot use '/nonexistent/sea.mp4' as the wallpaper: there is no such file.";
     }
     void binary()
     {

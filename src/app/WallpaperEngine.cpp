@@ -1,0 +1,39 @@
+#include "app/WallpaperEngine.h"
+
+#include "engine/QuickWallpaperBackend.h"
+#include "platform/linux/ScreenDisplayServer.h"
+#include "platform/linux/SessionDisplayPower.h"
+#include "platform/linux/X11DesktopVisibility.h"
+#include "platform/linux/X11DesktopWindow.h"
+
+namespace quintara {
+
+namespace {
+
+class DesktopWallpaperEngine final : public WallpaperEngine {
+public:
+    DesktopWallpaperEngine(AppSettings &settings, Scheduler &scheduler)
+        : m_backend(m_role),
+          m_controller(settings, {m_backend, m_displays, m_visibility, m_power, scheduler})
+    {}
+    WallpaperController &controller() override { return m_controller; }
+
+private:
+    // Declared in the order they are needed; the controller goes first on destruction.
+    X11DesktopWindow m_role;
+    QuickWallpaperBackend m_backend;
+    ScreenDisplayServer m_displays;
+    X11DesktopVisibility m_visibility;
+    SessionDisplayPower m_power;
+    WallpaperController m_controller;
+};
+
+} // namespace
+
+std::unique_ptr<WallpaperEngine> makeDesktopWallpaperEngine(AppSettings &settings,
+                                                            Scheduler &scheduler)
+{
+    return std::make_unique<DesktopWallpaperEngine>(settings, scheduler);
+}
+
+} // namespace quintara

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/AppSettings.h"
+#include "engine/WallpaperController.h"
+#include "platform/Scheduler.h"
+
+#include <functional>
+#include <memory>
+
+namespace quintara {
+
+// The wallpaper controller together with the system services it runs on.
+class WallpaperEngine {
+public:
+    virtual ~WallpaperEngine() = default;
+    virtual WallpaperController &controller() = 0;
+};
+
+using WallpaperEngineFactory =
+    std::function<std::unique_ptr<WallpaperEngine>(AppSettings &settings, Scheduler &scheduler)>;
+
+// The engine on this desktop: Qt's screens, Qt Quick windows placed as X11 desktop windows,
+// libmpv players, EWMH occlusion and the session's screen saver and sleep signals.
+std::unique_ptr<WallpaperEngine> makeDesktopWallpaperEngine(AppSettings &settings,
+                                                            Scheduler &scheduler);
+
+} // namespace quintara

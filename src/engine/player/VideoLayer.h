@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/FillMode.h"
+
+#include <QPointer>
+#include <QQuickItem>
+#include <memory>
+
+namespace quintara {
+
+class LoopingPlayer;
+class SharedFrame;
+
+// Shows one LoopingPlayer's frames, scaled into the item's rectangle by the fill mode: fill
+// covers it and crops the overflow, fit shows the whole frame (the window's black shows around
+// it), stretch scales each axis on its own. Any number of layers, in any windows, may show one
+// player; the player draws each frame once for all of them.
+class VideoLayer : public QQuickItem {
+    Q_OBJECT
+    Q_PROPERTY(bool readyForDisplay READ isReadyForDisplay NOTIFY readyForDisplayChanged)
+
+public:
+    explicit VideoLayer(QQuickItem *parent = nullptr);
+    ~VideoLayer() override;
+
+    void setPlayer(LoopingPlayer *player);
+    LoopingPlayer *player() const { return m_player; }
+
+    void setFillMode(FillMode mode);
+    FillMode fillMode() const { return m_fillMode; }
+
+    // True once this layer has put a frame of its player on screen; false again for another
+    // player until that one's first frame is shown.
+    bool isReadyForDisplay() const { return m_ready; }
+
+    // Where the video lies in item coordinates for the player's current video size.
+    QRectF videoRectangle() const;
+
+signals:
+    void readyForDisplayChanged();
+
+protected:
+    QSGNode *updatePaintNode(QSGNode *old, UpdatePaintNodeData *) override;
+    void geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry) override;
+    void itemChange(ItemChange change, const ItemChangeData &value) override;
+    void releaseResources() override;
+
+private:
+    QSGNode *updateTextureNode(QSGNode *old);
+    void requestFrameSize();
+    void markShown(LoopingPlayer *player);
+    void setReady(bool ready);
+
+    QPointer<LoopingPlayer> m_player;
+    FillMode m_fillMode = FillMode::fill;
+    bool m_ready = false;
+    quint64 m_uploadedSerial = 0;
+    unsigned m_wrappedTexture = 0;
+};
+
+} // namespace quintara

@@ -1,0 +1,86 @@
+#include "TestMain.h"
+#include "platform/linux/ScreenDisplayServer.h"
+#include "platform/linux/SessionDisplayPower.h"
+#include "platform/linux/X11DesktopVisibility.h"
+
+#include <QDBusConnection>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QUuid>
+
+using namespace quintara;
+
+// Display ids, names and the coverage rule behind desktop visibility.
+class DisplayIdentityTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void stableIds()
+    {
+        const QString a = stableDisplayId("DEL", "U2720Q", "ABC123", "DP-1");
+        // The same monitor on another connector keeps its id; its serial tells it apart.
+        QCOMPARE(stableDisplayId("DEL", "U2720Q", "ABC123", "HDMI-1"), a);
+        QVERIFY(stableDisplayId("DEL", "U2720Q", "XYZ789", "DP-1") != a);
+        QVERIFY(!QUuid::fromString(a).isNull());
+        // No EDID identity: the connector name.
+        QCOMPARE(stableDisplayId("", "", "", "DUMMY0"), QStringLiteral("DUMMY0"));
+        // Two identical monitors without serial numbers do not share one id.
+        const QString first = stableDisplayId("GSM", "LG FHD", "", "DP-1");
+        const QString second = stableDisplayId("GSM", "LG FHD", "", "DP-2", {first});
+        QVERIFY(second != first);
+        QCOMPARE(stableDisplayId("GSM", "LG FHD", "", "DP-2", {first}), second);
+    }
+
+    void names()
+    {
+        QCOMPARE(displayName("Dell", "U2720Q", "DP-1"), QStringLiteral("Dell U2720Q"));
+        QCOMPARE(displayName("", "U2720Q", "DP-1"), QStringLiteral("U2720Q"));
+        QCOMPARE(displayName("", "", "DUMMY1"), QStringLiteral("DUMMY1"));
+    }
+
+    // The screen saver's signal on the session bus, as a screen locker sends it.
+    void screenSaverSleepsAndWakesTheDisplays()
+    {
+        if (!QDBusConnection::sessionBus().isConnected())
+            QSKIP("needs a session bus (run under scripts/lib/test-session)");
+        SessionDisplayPower power;
+        QSignalSpy slept(&power, &DisplayPower::displaysDidSleep);
+        QSignalSpy woke(&power, &DisplayPower::displaysDidWake);
+        auto emitActive = [](bool active) {
+            QProcess::execute("gdbus",
+                              {"emit", "--session", "--object-path", "/org/freedesktop/ScreenSaver",
+                               "--signal", "org.freedesktop.ScreenSaver.ActiveChanged",
+                               active ? "true" : "false"});
+        };
+        emitActive(true);
+        QTRY_COMPARE_WITH_TIMEOUT(slept.size(), 1, 10000);
+        emitActive(true); // a repeat changes nothing
+        emitActive(false);
+        QTRY_COMPARE_WITH_TIMEOUT(woke.size(), 1, 10000);
+        QCOMPARE(slept.size(), 1);
+    }
+
+    void coverage_data()
+    {
+        QTest::addColumn<QList<QRect>>("frames");
+        QTest::addColumn<bool>("uncovered");
+        QTest::newRow("nothing above") << QList<QRect>{} << true;
+        QTest::newRow("maximised") << QList<QRect>{{0, 0, 1920, 1080}} << false;
+        QTest::newRow("larger than the display") << QList<QRect>{{-10, -30, 1940, 1120}} << false;
+        QTest::newRow("one pixel short") << QList<QRect>{{0, 0, 1920, 1079}} << true;
+        QTest::newRow("two halves")
+            << QList<QRect>{{0, 0, 960, 1080}, {960, 0, 960, 1080}} << false;
+        QTest::newRow("overlapping pieces, a gap left")
+            << QList<QRect>{{0, 0, 1000, 1080}, {900, 0, 900, 1080}} << true;
+        QTest::newRow("on another display") << QList<QRect>{{1920, 0, 1920, 1080}} << true;
+    }
+    void coverage()
+    {
+        QFETCH(QList<QRect>, frames);
+        QFETCH(bool, uncovered);
+        QCOMPARE(anyPartUncovered(QRect(0, 0, 1920, 1080), frames), uncovered);
+    }
+};
+
+QUINTARA_TEST_MAIN(DisplayIdentityTest)
+#include "tst_displayidentity.moc"

@@ -1,0 +1,151 @@
+#include "TestMain.h"
+#include "TestMedia.h"
+#include "VirtualScheduler.h"
+#include "app/WallpaperEngine.h"
+#include "engine/player/RenderPath.h"
+#include "platform/LogSink.h"
+#include "platform/linux/JsonFileStore.h"
+#include "platform/linux/X11DesktopVisibility.h"
+
+#include <QProcess>
+#include <QQuickWindow>
+#include <QRegularExpression>
+#include <QScreen>
+
+using namespace quintara;
+using namespace std::chrono_literals;
+
+// The real engine under a real X server with openbox: window placement, click-through and the
+// pause of a covered desktop.
+namespace {
+
+const bool renderPathChosen = (configureRenderPath(), true);
+
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(10000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QStringList wallpaperWindows()
+{
+    return run("xdotool", {"search", "--name", "^Quintara wallpaper"})
+        .split('\n', Qt::SkipEmptyParts);
+}
+
+double litShare(const QImage &image)
+{
+    int lit = 0, total = 0;
+    for (int y = 0; y < image.height(); y += 8)
+        for (int x = 0; x < image.width(); x += 8, ++total)
+            lit += qGray(image.pixel(x, y)) > 24;
+    return total ? double(lit) / total : 0.0;
+}
+
+struct Desktop {
+    JsonFileStore store{JsonFileStore::defaultPath()};
+    AppSettings settings{store};
+    test::VirtualScheduler scheduler;
+    MemoryLogSink log;
+    ScopedLogSink scope{&log};
+    std::unique_ptr<WallpaperEngine> engine = makeDesktopWallpaperEngine(settings, scheduler);
+    WallpaperController &controller = engine->controller();
+};
+
+} // namespace
+
+class WallpaperDesktopTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != "xcb")
+            QSKIP("needs an X server with a window manager (run under scripts/lib/test-session)");
+    }
+
+    void windowsSitOnTheDesktop()
+    {
+        Desktop d;
+        d.controller.rebuild();
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QTRY_COMPARE_WITH_TIMEOUT(wallpaperWindows().size(), 1, 10000);
+        const QString id = wallpaperWindows().first();
+        const QString props = run("xprop", {"-id", id, "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE",
+                                            "_NET_WM_DESKTOP", "WM_HINTS"});
+        QVERIFY2(props.contains("_NET_WM_WINDOW_TYPE_DESKTOP"), qPrintable(props));
+        for (const char *state :
+             {"_NET_WM_STATE_BELOW", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
+            QVERIFY2(props.contains(state), qPrintable(props));
+        QVERIFY2(props.contains("_NET_WM_DESKTOP(CARDINAL) = 4294967295"), qPrintable(props));
+        QVERIFY2(props.contains("accepts input or input focus: False"), qPrintable(props));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            run("xdotool", {"getwindowgeometry", id})
+                .contains(
+                    QStringLiteral("Geometry: %1x%2").arg(screen.width()).arg(screen.height())),
+            10000);
+
+        // No wallpaper chosen: the animated gradient fills the screen.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            litShare(QGuiApplication::primaryScreen()->grabWindow(0).toImage()) > 0.95, 10000);
+
+        // Clicks go through: the pointer over the wallpaper is over the root window.
+        run("xdotool", {"mousemove", QString::number(screen.center().x()),
+                        QString::number(screen.center().y())});
+        const QString pointer = run("xdotool", {"getmouselocation", "--shell"});
+        const QRegularExpression rootId("Window id: (0x[0-9a-f]+)");
+        const auto match = rootId.match(run("xwininfo", {"-root"}));
+        QVERIFY(match.hasMatch());
+        const QString root = QString::number(match.captured(1).toUInt(nullptr, 16));
+        QVERIFY2(pointer.contains("WINDOW=" + root + "\n"), qPrintable(pointer + " root " + root));
+
+        // A rebuild replaces the window; nothing is left of the old one.
+        d.controller.rebuild();
+        QTRY_COMPARE_WITH_TIMEOUT(wallpaperWindows().size(), 1, 10000);
+        QVERIFY(wallpaperWindows().first() != id);
+    }
+
+    void maximisedWindowPausesTheCoveredDisplay()
+    {
+        Desktop d;
+        d.settings.setCurrentVideo(QUrl::fromLocalFile(test::testVideo()));
+        d.controller.rebuild();
+        d.scheduler.advance(1s);
+        QCOMPARE(d.controller.pauseReason(), OptionalPauseReason());
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        X11DesktopVisibility observer; // what the engine sees, on a connection of its own
+        QVERIFY(observer.isConnected());
+        QVERIFY(observer.anyPartVisible(screen));
+
+        auto cover = std::make_unique<QQuickWindow>();
+        cover->setTitle("cover");
+        cover->setColor(Qt::darkGreen);
+        cover->showMaximized();
+        QTRY_VERIFY_WITH_TIMEOUT(!observer.anyPartVisible(screen), 10000);
+        // The engine checks 0.3 s after the last change it heard of.
+        QTRY_VERIFY_WITH_TIMEOUT(d.scheduler.pendingCount() > 0 &&
+                                     d.controller.pauseReason() == OptionalPauseReason(),
+                                 10000);
+        d.scheduler.advance(299ms);
+        QCOMPARE(d.controller.pauseReason(), OptionalPauseReason());
+        d.scheduler.advance(1ms);
+        QCOMPARE(d.controller.pauseReason(), OptionalPauseReason(PauseReason::hidden));
+        const QString name = QGuiApplication::primaryScreen()->name();
+        QVERIFY(d.log.lines().contains("Quintara: " + name + " hidden — pausing"));
+
+        cover->showMinimized();
+        QTRY_VERIFY_WITH_TIMEOUT(observer.anyPartVisible(screen), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                d.scheduler.advance(300ms);
+                return d.controller.pauseReason() == OptionalPauseReason();
+            }(),
+            10000);
+        QVERIFY(d.log.lines().contains("Quintara: " + name + " visible — resuming"));
+    }
+};
+
+QUINTARA_TEST_MAIN(WallpaperDesktopTest)
+#include "tst_wallpaperdesktop.moc"
