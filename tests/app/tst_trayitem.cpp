@@ -2,12 +2,13 @@
 #include "TestMain.h"
 #include "app/StatusItem.h"
 #include "platform/LogSink.h"
+#include "platform/linux/AtSpiBus.h"
 
 #include <QMenu>
 
 using namespace quintara;
 
-// The real tray item, shown to a StatusNotifierItem host on a private session bus.
+// The real tray item and accessibility switch, against desktop services on a private session bus.
 class TrayItemTest : public QObject {
     Q_OBJECT
 
@@ -41,6 +42,17 @@ private slots:
         const int before = builds;
         emit item.menu()->aboutToShow();
         QCOMPARE(builds, before + 1);
+    }
+
+    void accessibilityBusIsTurnedOn()
+    {
+        test::DBusMock status("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Status");
+        QVERIFY(status.isRunning());
+        QVERIFY(status.addProperty("IsEnabled", false));
+        AtSpiBus bus;
+        QVERIFY(!bus.isEnabled());
+        QVERIFY(bus.enable());
+        QVERIFY(bus.isEnabled());
     }
 };
 

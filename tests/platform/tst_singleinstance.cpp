@@ -76,6 +76,9 @@ private slots:
         start(first, {}, m_address);
         QTRY_VERIFY_WITH_TIMEOUT(nameOwned(), 20000);
 
+        // No tray on this desktop: one line says how to reach the controls.
+        QByteArray seen;
+        QVERIFY(waitForLine(first, seen, "Quintara: no system tray"));
         // Not onboarded yet: the first launch opens no control panel.
         QCOMPARE(controlWindows(), 0);
 
@@ -91,7 +94,6 @@ private slots:
         QVERIFY(again.waitForFinished(20000));
         QCOMPARE(again.exitCode(), 0);
         QCOMPARE(controlWindows(), 1);
-        QByteArray seen;
 
         QProcess third;
         start(third, {"quintara://install?id=sea"}, m_address);
