@@ -188,18 +188,18 @@ quint64 LoopingPlayer::drawnFrames() const
     return m_renderer ? m_renderer->drawnFrames() : 0;
 }
 
-void LoopingPlayer::requestFrameSize(const QObject *layer, const QSize &pixelSize)
+void LoopingPlayer::requestFrameSize(const QObject *layer, const FrameRequest &wanted)
 {
     for (auto &request : m_requests) {
         if (request.first == layer) {
-            if (request.second == pixelSize)
+            if (request.second == wanted)
                 return;
-            request.second = pixelSize;
+            request.second = wanted;
             updateTargetSize();
             return;
         }
     }
-    m_requests.append({layer, pixelSize});
+    m_requests.append({layer, wanted});
     updateTargetSize();
 }
 
@@ -212,6 +212,11 @@ void LoopingPlayer::releaseFrameSize(const QObject *layer)
 unsigned LoopingPlayer::openGLTexture() const
 {
     return m_glRenderer ? m_glRenderer->texture() : 0;
+}
+
+bool LoopingPlayer::openGLTextureFillsLayer() const
+{
+    return m_glRenderer && m_glRenderer->textureFillsLayer();
 }
 
 QSize LoopingPlayer::openGLTextureSize() const
@@ -227,18 +232,36 @@ std::shared_ptr<SharedFrame> LoopingPlayer::frame() const
 void LoopingPlayer::updateTargetSize()
 {
     QSize largest;
-    for (const auto &request : m_requests) {
-        const QSize size = request.second;
-        if (size.isEmpty())
+    const FrameRequest *common = nullptr;
+    bool alike = true;
+    for (const auto &[layer, request] : m_requests) {
+        const QSize size = request.whole;
+        if (size.isEmpty() || request.layer.isEmpty())
             continue;
+        if (!common)
+            common = &request;
+        else if (request.layer != common->layer || request.mode != common->mode)
+            alike = false;
         if (largest.isEmpty() ||
             qint64(size.width()) * size.height() > qint64(largest.width()) * largest.height())
             largest = size;
     }
+    // Layers that all show the same picture (one display, or every display of a spanning
+    // canvas) get exactly that from mpv: nothing outside it is drawn, nothing is scaled twice.
+    const bool exact = common && alike;
+    const int scaling = exact ? int(common->mode) : -1;
+    if (m_mpv && scaling != m_scaling) {
+        m_scaling = scaling;
+        int keepAspect = exact && common->mode != FillMode::stretch ? 1 : 0;
+        double panScan = exact && common->mode == FillMode::fill ? 1.0 : 0.0;
+        mpv_set_property_async(m_mpv, 0, "keepaspect", MPV_FORMAT_FLAG, &keepAspect);
+        mpv_set_property_async(m_mpv, 0, "panscan", MPV_FORMAT_DOUBLE, &panScan);
+    }
+    const QSize target = exact ? common->layer : largest;
     if (m_glRenderer)
-        m_glRenderer->setTargetSize(largest);
+        m_glRenderer->setTarget(target, exact);
     if (m_renderer)
-        m_renderer->setTargetSize(largest);
+        m_renderer->setTarget(target, exact);
 }
 
 void LoopingPlayer::onFrameDrawn()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/FillMode.h"
+
 #include <QImage>
 #include <QList>
 #include <QObject>
@@ -72,9 +74,18 @@ public:
     // Frames drawn so far, each shared by every layer.
     quint64 drawnFrames() const;
 
-    // For video layers. A layer asks for `pixelSize`, the size at which it would show the whole
-    // frame; the player draws at the largest size asked for (and draws nothing with no layer).
-    void requestFrameSize(const QObject *layer, const QSize &pixelSize);
+    // What a video layer needs, in pixels: the size of the whole video as it would show it,
+    // and its own size and fill mode.
+    struct FrameRequest {
+        QSize whole;
+        QSize layer;
+        FillMode mode = FillMode::fill;
+        bool operator==(const FrameRequest &) const = default;
+    };
+    // For video layers. When every layer has the same size and mode, mpv draws exactly their
+    // picture (scaled and cropped); otherwise it draws the whole video at the largest size
+    // asked for and each layer scales it. With no layer nothing is drawn.
+    void requestFrameSize(const QObject *layer, const FrameRequest &request);
     void releaseFrameSize(const QObject *layer);
     // The latest frame drawn in memory; null on the OpenGL route or when mpv failed to start.
     std::shared_ptr<SharedFrame> frame() const;
@@ -82,6 +93,7 @@ public:
     // with every window's context, and its size.
     unsigned openGLTexture() const;
     QSize openGLTextureSize() const;
+    bool openGLTextureFillsLayer() const;
 
 signals:
     void firstFrameReady();
@@ -110,7 +122,8 @@ private:
     double m_speed = 1.0;
     double m_timePos = 0.0;
     QSize m_videoSize;
-    QList<std::pair<const QObject *, QSize>> m_requests;
+    QList<std::pair<const QObject *, FrameRequest>> m_requests;
+    int m_scaling = -1; // the fill mode mpv scales for, or -1 for the whole video
     QByteArray m_rotationFilter;
     std::atomic<bool> m_eventsQueued{false};
     std::atomic<bool> m_frameQueued{false};

@@ -64,12 +64,13 @@ void OpenGLRenderer::onUpdate(void *self)
         QMetaObject::invokeMethod(renderer, &OpenGLRenderer::renderPending, Qt::QueuedConnection);
 }
 
-void OpenGLRenderer::setTargetSize(const QSize &size)
+void OpenGLRenderer::setTarget(const QSize &size, bool fillsLayer)
 {
     const QSize bounded = size.isEmpty() ? QSize() : size.boundedTo(QSize(8192, 8192));
-    if (bounded == m_target)
+    if (bounded == m_target && fillsLayer == m_fillsLayer)
         return;
     m_target = bounded;
+    m_fillsLayer = fillsLayer;
     if (m_context && m_hasVideoFrame) {
         m_gl->makeCurrent(m_surface.get());
         draw(false);
@@ -114,6 +115,7 @@ void OpenGLRenderer::draw(bool newFrame)
         return;
     // The windows' contexts read the texture next; make the drawing visible to them.
     m_gl->functions()->glFlush();
+    m_drawnFillsLayer = m_fillsLayer;
     ++m_drawn;
     emit frameDrawn();
 }

@@ -27,12 +27,14 @@ public:
     // False when there is no shared OpenGL context to draw in or mpv refused it.
     bool isValid() const { return m_context != nullptr; }
 
-    void setTargetSize(const QSize &size);
+    void setTarget(const QSize &size, bool fillsLayer);
     quint64 drawnFrames() const { return m_drawn; }
 
     // The texture holding the latest frame (0 before the first) and its size.
     unsigned texture() const;
     QSize textureSize() const;
+    // Whether the texture is the layers' whole picture rather than the whole video.
+    bool textureFillsLayer() const { return m_drawnFillsLayer; }
 
 signals:
     void frameDrawn();
@@ -49,6 +51,8 @@ private:
     std::atomic<bool> m_queued{false};
     bool m_hasVideoFrame = false;
     QSize m_target;
+    bool m_fillsLayer = false;
+    bool m_drawnFillsLayer = false;
     quint64 m_drawn = 0;
 };
 

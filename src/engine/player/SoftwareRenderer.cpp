@@ -40,14 +40,15 @@ SoftwareRenderer::~SoftwareRenderer()
     mpv_render_context_free(m_context);
 }
 
-void SoftwareRenderer::setTargetSize(const QSize &size)
+void SoftwareRenderer::setTarget(const QSize &size, bool fillsLayer)
 {
     const QSize bounded = size.isEmpty() ? QSize() : size.boundedTo(QSize(maxSide, maxSide));
     {
         std::lock_guard lock(m_stateMutex);
-        if (bounded == m_target)
+        if (bounded == m_target && fillsLayer == m_fillsLayer)
             return;
         m_target = bounded;
+        m_fillsLayer = fillsLayer;
         m_redrawPending = true;
     }
     m_wake.notify_one();
@@ -75,6 +76,7 @@ void SoftwareRenderer::run()
         m_updatePending = false;
         m_redrawPending = false;
         const QSize size = m_target;
+        const bool fillsLayer = m_fillsLayer;
         lock.unlock();
 
         const bool newFrame =
@@ -90,14 +92,14 @@ void SoftwareRenderer::run()
                 };
                 mpv_render_context_render(m_context, params);
             } else {
-                draw(size);
+                draw(size, fillsLayer);
             }
         }
         lock.lock();
     }
 }
 
-void SoftwareRenderer::draw(const QSize &size)
+void SoftwareRenderer::draw(const QSize &size, bool fillsLayer)
 {
     if (m_back.size() != size)
         m_back = QImage(size, QImage::Format_RGB32);
@@ -112,7 +114,7 @@ void SoftwareRenderer::draw(const QSize &size)
     };
     if (mpv_render_context_render(m_context, params) < 0)
         return;
-    m_frame->publish(m_back);
+    m_frame->publish(m_back, fillsLayer);
     ++m_drawn;
     m_frameDrawn();
 }

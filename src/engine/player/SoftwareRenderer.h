@@ -25,11 +25,19 @@ public:
         std::lock_guard lock(m_mutex);
         use(m_image);
     }
+    // The same, also telling whether the frame is the layers' whole picture (already scaled and
+    // cropped for them) rather than the whole video.
+    void withFrame(const std::function<void(const QImage &, bool fillsLayer)> &use) const
+    {
+        std::lock_guard lock(m_mutex);
+        use(m_image, m_fillsLayer);
+    }
     // Swaps `drawn` in as the latest frame; `drawn` gets the previous buffer back for reuse.
-    void publish(QImage &drawn)
+    void publish(QImage &drawn, bool fillsLayer)
     {
         std::lock_guard lock(m_mutex);
         m_image.swap(drawn);
+        m_fillsLayer = fillsLayer;
         ++m_serial;
     }
     // Changes with every published frame.
@@ -42,6 +50,7 @@ public:
 private:
     mutable std::mutex m_mutex;
     QImage m_image;
+    bool m_fillsLayer = false;
     quint64 m_serial = 0;
 };
 
@@ -59,9 +68,10 @@ public:
 
     bool isValid() const { return m_context != nullptr; }
 
-    // The pixel size to draw at; an empty size means nobody shows the frames, which are then
+    // The pixel size to draw at, and whether mpv scales and crops for the layers (fillsLayer)
+    // or draws the whole video. An empty size means nobody shows the frames, which are then
     // consumed without drawing.
-    void setTargetSize(const QSize &size);
+    void setTarget(const QSize &size, bool fillsLayer);
 
     // Frames drawn so far (new frames and redraws at a new size).
     quint64 drawnFrames() const { return m_drawn.load(); }
@@ -71,7 +81,7 @@ public:
 private:
     static void onUpdate(void *self);
     void run();
-    void draw(const QSize &size);
+    void draw(const QSize &size, bool fillsLayer);
 
     mpv_render_context *m_context = nullptr;
     std::function<void()> m_frameDrawn;
@@ -83,6 +93,7 @@ private:
     bool m_redrawPending = false;
     bool m_hasVideoFrame = false; // render thread only
     QSize m_target;
+    bool m_fillsLayer = false;
 
     std::shared_ptr<SharedFrame> m_frame = std::make_shared<SharedFrame>();
     QImage m_back; // render thread only

@@ -35,8 +35,10 @@ struct Placement {
     QRectF source;
 };
 
-Placement place(const QRectF &video, const QRectF &bounds, const QSize &image)
+Placement place(const QRectF &video, const QRectF &bounds, const QSize &image, bool fillsLayer)
 {
+    if (fillsLayer)
+        return image.isEmpty() ? Placement{} : Placement{bounds, QRectF(QPointF(), image)};
     const QRectF visible = video & bounds;
     if (visible.isEmpty() || image.isEmpty() || video.isEmpty())
         return {};
@@ -73,8 +75,8 @@ public:
             painter->setClipRegion(*clip, Qt::ReplaceClip);
         painter->setTransform(matrix()->toTransform());
         painter->setOpacity(inheritedOpacity());
-        m_frame->withFrame([&](const QImage &image) {
-            const Placement placement = place(m_video, m_bounds, image.size());
+        m_frame->withFrame([&](const QImage &image, bool fillsLayer) {
+            const Placement placement = place(m_video, m_bounds, image.size(), fillsLayer);
             if (placement.target.isEmpty())
                 return;
             const QRectF device = painter->transform().mapRect(placement.target);
@@ -93,7 +95,7 @@ public:
             flags |= OpaqueRendering;
         return flags;
     }
-    QRectF rect() const override { return m_video & m_bounds; }
+    QRectF rect() const override { return m_bounds; }
 
 private:
     QQuickWindow *m_window;
@@ -167,9 +169,12 @@ void VideoLayer::requestFrameSize()
         m_player->releaseFrameSize(this);
         return;
     }
-    const QSizeF pixels = videoRectangle().size() * window()->effectiveDevicePixelRatio();
-    m_player->requestFrameSize(
-        this, QSize(int(std::ceil(pixels.width() - 0.01)), int(std::ceil(pixels.height() - 0.01))));
+    const double dpr = window()->effectiveDevicePixelRatio();
+    const auto pixels = [](QSizeF size) {
+        return QSize(int(std::ceil(size.width() - 0.01)), int(std::ceil(size.height() - 0.01)));
+    };
+    m_player->requestFrameSize(this, {pixels(videoRectangle().size() * dpr),
+                                      pixels(boundingRect().size() * dpr), m_fillMode});
 }
 
 void VideoLayer::geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry)
@@ -231,15 +236,16 @@ QSGNode *VideoLayer::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
     }
     QSize imageSize;
     if (serial != m_uploadedSerial) {
-        frame->withFrame([&](const QImage &image) {
+        frame->withFrame([&](const QImage &image, bool fillsLayer) {
             node->setTexture(window()->createTextureFromImage(image.copy()));
             imageSize = image.size();
+            m_uploadedFillsLayer = fillsLayer;
         });
         m_uploadedSerial = serial;
     } else {
         imageSize = node->texture()->textureSize();
     }
-    const Placement placement = place(video, bounds, imageSize);
+    const Placement placement = place(video, bounds, imageSize, m_uploadedFillsLayer);
     node->setRect(placement.target);
     node->setSourceRect(placement.source);
     node->setFiltering(QSGTexture::Linear);
@@ -263,7 +269,8 @@ QSGNode *VideoLayer::updateTextureNode(QSGNode *old)
         node->setTexture(QNativeInterface::QSGOpenGLTexture::fromNative(id, window(), size));
         m_wrappedTexture = id;
     }
-    const Placement placement = place(videoRectangle(), boundingRect(), size);
+    const Placement placement =
+        place(videoRectangle(), boundingRect(), size, m_player->openGLTextureFillsLayer());
     node->setRect(placement.target);
     node->setSourceRect(placement.source);
     node->setFiltering(QSGTexture::Linear);

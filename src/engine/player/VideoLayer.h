@@ -56,6 +56,7 @@ private:
     bool m_ready = false;
     quint64 m_uploadedSerial = 0;
     unsigned m_wrappedTexture = 0;
+    bool m_uploadedFillsLayer = false;
 };
 
 } // namespace quintara
