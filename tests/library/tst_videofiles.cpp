@@ -15,7 +15,7 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("title");
         QTest::newRow("underscore and dash") << "/v/ocean_waves-4k.mp4"
-                                      << "Ocean waves 4k";
+                                             << "Ocean waves 4k";
         QTest::newRow("rest unchanged") << "/v/deep Blue-SEA.mov"
                                         << "Deep Blue SEA";
         QTest::newRow("only last extension") << "/v/clip.v2.m4v"
