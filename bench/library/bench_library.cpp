@@ -1,12 +1,13 @@
 // Prints name=value lines: the library listing, a search, a tag save and poster frames next to
 // ffmpegthumbnailer on the same files.
-#include "app/AppSettings.h"
 #include "library/CategoryStore.h"
 #include "library/LibraryListing.h"
 #include "library/LibraryModel.h"
 #include "library/ThumbnailCache.h"
 #include "platform/Scheduler.h"
+#include "platform/linux/FreedesktopTrash.h"
 #include "platform/linux/JsonFileStore.h"
+#include "settings/AppSettings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -144,7 +145,8 @@ void benchQueryAndSave(const QString &root)
     JsonFileStore defaults(root + QStringLiteral("/settings.json"));
     AppSettings settings(defaults);
     settings.setLibraryFolder(QUrl::fromLocalFile(folder));
-    LibraryModel model(settings, defaultScheduler());
+    FreedesktopTrash trash;
+    LibraryModel model(settings, defaultScheduler(), trash);
     model.appear();
 
     // Alternate two spellings of one query so that every run computes the list afresh.

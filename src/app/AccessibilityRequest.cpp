@@ -1,6 +1,6 @@
 #include "app/AccessibilityRequest.h"
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 
 namespace quintara {
 

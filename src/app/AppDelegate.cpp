@@ -1,10 +1,10 @@
 #include "app/AppDelegate.h"
 
-#include "library/VideoFiles.h"
 #include "platform/LogSink.h"
 #include "platform/linux/AtSpiBus.h"
 #include "platform/linux/LinuxPowerSources.h"
 #include "platform/linux/XdgAutostart.h"
+#include "settings/VideoFiles.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

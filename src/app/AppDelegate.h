@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/AccessibilityRequest.h"
-#include "app/AppSettings.h"
 #include "app/ControlWindow.h"
 #include "app/LaunchAtLogin.h"
 #include "app/PowerRules.h"
@@ -14,6 +13,7 @@
 #include "platform/LoginItems.h"
 #include "platform/PowerSource.h"
 #include "platform/Scheduler.h"
+#include "settings/AppSettings.h"
 
 #include <QList>
 #include <QMetaObject>

@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "library/VideoFiles.h"
+#include "settings/VideoFiles.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>

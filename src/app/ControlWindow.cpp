@@ -49,7 +49,6 @@ ControlWindow::ControlWindow(KeyValueStore &defaults, Scheduler &scheduler, QObj
 
 ControlWindow::~ControlWindow()
 {
-    m_scheduler.cancel(m_pendingSave);
     delete m_view;
 }
 
@@ -58,7 +57,7 @@ void ControlWindow::create()
     m_view = new HidingView;
     m_view->setTitle(QStringLiteral("Quintara"));
     m_view->setResizeMode(QQuickView::SizeRootObjectToView);
-    m_view->setSource(QUrl(QStringLiteral("qrc:/views/ControlPanel.qml")));
+    m_view->setSource(QUrl(QStringLiteral("qrc:/qt/qml/Quintara/Views/ControlPanel.qml")));
     m_view->setMinimumSize(QSize(720, 480));
 
     const QRect saved = frameFrom(m_defaults.value(QLatin1String(frameKey)));
@@ -90,13 +89,11 @@ void ControlWindow::show()
 void ControlWindow::scheduleFrameSave()
 {
     // A drag moves the window many times a second; write its frame once it rests.
-    m_scheduler.cancel(m_pendingSave);
     m_pendingSave = m_scheduler.after(frameSaveDelay, this, [this] { saveFrame(); });
 }
 
 void ControlWindow::saveFrame()
 {
-    m_pendingSave = 0;
     const QRect frame = m_view->geometry();
     m_defaults.setValue(QLatin1String(frameKey), QJsonObject{{"x", frame.x()},
                                                              {"y", frame.y()},

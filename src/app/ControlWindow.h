@@ -35,7 +35,7 @@ private:
     KeyValueStore &m_defaults;
     Scheduler &m_scheduler;
     QQuickView *m_view = nullptr;
-    Scheduler::TaskId m_pendingSave = 0;
+    ScheduledTask m_pendingSave;
 };
 
 } // namespace quintara

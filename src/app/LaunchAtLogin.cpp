@@ -1,7 +1,7 @@
 #include "app/LaunchAtLogin.h"
 
-#include "app/AppSettings.h"
 #include "platform/LogSink.h"
+#include "settings/AppSettings.h"
 
 namespace quintara {
 

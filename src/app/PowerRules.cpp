@@ -43,12 +43,9 @@ void PowerRules::apply()
 void PowerRules::applySoon()
 {
     // One evaluation after the store covers every change made in the same turn.
-    if (m_pending)
+    if (m_pending.isPending())
         return;
-    m_pending = m_scheduler.defer(this, [this] {
-        m_pending.reset();
-        apply();
-    });
+    m_pending = m_scheduler.after(Scheduler::Duration::zero(), this, [this] { apply(); });
 }
 
 } // namespace quintara

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/AppSettings.h"
 #include "engine/PauseReason.h"
 #include "engine/PowerMonitor.h"
 #include "engine/PowerPauseTarget.h"
 #include "platform/Scheduler.h"
+#include "settings/AppSettings.h"
 
 #include <QObject>
 
@@ -36,7 +36,7 @@ private:
     PowerMonitor &m_power;
     Scheduler &m_scheduler;
     PowerPauseTarget &m_target;
-    std::optional<Scheduler::TaskId> m_pending;
+    ScheduledTask m_pending;
 };
 
 } // namespace quintara

@@ -1,6 +1,6 @@
 #include "app/StatusMenu.h"
 
-#include "library/VideoFiles.h"
+#include "settings/VideoFiles.h"
 
 #include <cmath>
 

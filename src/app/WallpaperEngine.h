@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/AppSettings.h"
 #include "engine/WallpaperController.h"
 #include "platform/Scheduler.h"
+#include "settings/AppSettings.h"
 
 #include <functional>
 #include <memory>

@@ -4,9 +4,9 @@
 #include "engine/player/VideoLayer.h"
 #include "platform/DisplayServer.h"
 #include "platform/LogSink.h"
-#include "platform/linux/ScreenDisplayServer.h"
 
 #include <QEasingCurve>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QPropertyAnimation>
 #include <QQmlComponent>
@@ -18,6 +18,15 @@
 namespace quintara {
 
 namespace {
+
+// The Qt screen behind a display, if it is still connected.
+QScreen *screenOf(const DisplayInfo &display)
+{
+    for (QScreen *screen : QGuiApplication::screens())
+        if (screen->name() == display.connector)
+            return screen;
+    return nullptr;
+}
 
 // The layout glide: fast at first, settling softly.
 QEasingCurve layoutCurve()
@@ -180,7 +189,7 @@ public:
         : m_role(role), m_qml(qml)
     {
         m_window = std::make_unique<QQuickWindow>();
-        if (QScreen *screen = ScreenDisplayServer::screen(display))
+        if (QScreen *screen = screenOf(display))
             m_window->setScreen(screen);
         m_window->setTitle(QStringLiteral("Quintara wallpaper — %1").arg(display.name));
         m_window->setColor(Qt::black);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/WallpaperBackend.h"
+#include "platform/DesktopWindowRole.h"
 
 #include <memory>
 

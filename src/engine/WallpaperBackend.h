@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/FillMode.h"
 #include "platform/DisplayServer.h"
+#include "settings/FillMode.h"
 
 #include <QRectF>
 #include <QUrl>

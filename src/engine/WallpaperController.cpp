@@ -23,8 +23,7 @@ WallpaperController::WallpaperController(AppSettings &settings, const Services &
 
 WallpaperController::~WallpaperController()
 {
-    if (m_pendingVisibilityCheck)
-        m_services.scheduler.cancel(*m_pendingVisibilityCheck);
+    m_pendingVisibilityCheck.cancel();
     teardown();
 }
 
@@ -114,7 +113,7 @@ void WallpaperController::apply(bool animated)
         // The old video keeps playing beneath its successor's crossfade, then stops.
         std::shared_ptr<Channel> retired = it->second;
         it = m_channels.erase(it);
-        m_services.scheduler.after(retirementDelay, this, [retired] {
+        m_services.scheduler.defer(retirementDelay, this, [retired] {
             if (retired->player)
                 retired->player->setRate(0);
         });
@@ -192,7 +191,7 @@ void WallpaperController::crossfade(std::uint64_t serial)
         return; // discarded by a rebuild meanwhile
     layer->setReadyHandler({});
     layer->fadeTo(1.0, crossfadeDuration);
-    m_services.scheduler.after(crossfadeDuration, this,
+    m_services.scheduler.defer(crossfadeDuration, this,
                                [this, serial] { removeLayersBelow(serial); });
 }
 
@@ -276,12 +275,8 @@ void WallpaperController::reportPlayback()
 
 void WallpaperController::refreshVisibility()
 {
-    if (m_pendingVisibilityCheck)
-        m_services.scheduler.cancel(*m_pendingVisibilityCheck);
-    m_pendingVisibilityCheck = m_services.scheduler.after(visibilityDebounce, this, [this] {
-        m_pendingVisibilityCheck.reset();
-        applyVisibility();
-    });
+    m_pendingVisibilityCheck =
+        m_services.scheduler.after(visibilityDebounce, this, [this] { applyVisibility(); });
 }
 
 void WallpaperController::applyVisibility()

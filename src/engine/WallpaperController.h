@@ -1,10 +1,12 @@
 #pragma once
 
-#include "app/AppSettings.h"
 #include "engine/PauseReason.h"
 #include "engine/WallpaperBackend.h"
+#include "platform/DesktopVisibility.h"
+#include "platform/DisplayPower.h"
 #include "platform/DisplayServer.h"
 #include "platform/Scheduler.h"
+#include "settings/AppSettings.h"
 
 #include <QObject>
 #include <QUrl>
@@ -115,7 +117,7 @@ private:
     std::vector<Surface> m_surfaces;
     std::map<QUrl, std::shared_ptr<Channel>> m_channels;
     bool m_displaysAsleep = false;
-    std::optional<Scheduler::TaskId> m_pendingVisibilityCheck;
+    ScheduledTask m_pendingVisibilityCheck;
     std::optional<OptionalPauseReason> m_lastReported;
     // Layers are named by serial in delayed work, so that work for a discarded layer finds
     // nothing.

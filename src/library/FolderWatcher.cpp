@@ -33,10 +33,7 @@ void FolderWatcher::watch(const QUrl &folder, std::function<void()> onChange)
 
 void FolderWatcher::stop()
 {
-    if (m_pending) {
-        m_scheduler.cancel(m_pending);
-        m_pending = 0;
-    }
+    m_pending.cancel();
     // Destroying the source releases its inotify watch; no signal of it arrives afterwards.
     m_source.reset();
     m_onChange = nullptr;
@@ -44,10 +41,7 @@ void FolderWatcher::stop()
 
 void FolderWatcher::folderChanged()
 {
-    if (m_pending)
-        m_scheduler.cancel(m_pending);
     m_pending = m_scheduler.after(settleDelay, this, [this] {
-        m_pending = 0;
         // The callback may stop or restart the watch, so call a copy.
         if (auto onChange = m_onChange)
             onChange();

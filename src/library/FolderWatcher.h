@@ -36,7 +36,7 @@ private:
 
     Scheduler &m_scheduler;
     std::unique_ptr<QFileSystemWatcher> m_source;
-    Scheduler::TaskId m_pending = 0;
+    ScheduledTask m_pending;
     std::function<void()> m_onChange;
 };
 

@@ -1,6 +1,6 @@
 #include "library/LibraryListing.h"
 
-#include "library/VideoFiles.h"
+#include "settings/VideoFiles.h"
 
 #include <algorithm>
 #include <vector>

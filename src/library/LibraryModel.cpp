@@ -1,9 +1,9 @@
 #include "library/LibraryModel.h"
 
-#include "app/AppSettings.h"
 #include "library/LibraryListing.h"
-#include "library/VideoFiles.h"
 #include "platform/LogSink.h"
+#include "settings/AppSettings.h"
+#include "settings/VideoFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,16 +36,6 @@ QString quoted(const QString &text)
 
 } // namespace
 
-bool SystemTrash::moveToTrash(const QString &path, QString *error)
-{
-    QFile file(path);
-    if (file.moveToTrash())
-        return true;
-    if (error)
-        *error = file.errorString();
-    return false;
-}
-
 QString LibraryModel::folderButtonHelp()
 {
     return QStringLiteral("Choose the folder Quintara reads wallpapers from");
@@ -74,18 +64,14 @@ LibraryModel::EmptyLibrary LibraryModel::emptyLibrary()
             QStringLiteral("Browse Online Gallery"), QStringLiteral("Choose Folder…")};
 }
 
-LibraryModel::LibraryModel(AppSettings &settings, Scheduler &scheduler, FolderChooser *chooser,
-                           Trash *trash, QObject *parent)
+LibraryModel::LibraryModel(AppSettings &settings, Scheduler &scheduler, Trash &trash,
+                           FolderChooser *chooser, QObject *parent)
     : QObject(parent), m_settings(settings), m_watcher(scheduler), m_chooser(chooser),
       m_trash(trash)
 {
     if (!m_chooser) {
         m_ownChooser = std::make_unique<DialogFolderChooser>();
         m_chooser = m_ownChooser.get();
-    }
-    if (!m_trash) {
-        m_ownTrash = std::make_unique<SystemTrash>();
-        m_trash = m_ownTrash.get();
     }
     connect(&m_settings, &AppSettings::libraryFolderChanged, this,
             &LibraryModel::libraryFolderChanged);
@@ -396,7 +382,7 @@ void LibraryModel::moveToTrash(const QUrl &video)
 
     // The file goes first: when it cannot be moved, the video stays with its tags and speed.
     QString error;
-    if (!m_trash->moveToTrash(video.toLocalFile(), &error)) {
+    if (!m_trash.moveToTrash(video.toLocalFile(), &error)) {
         log::line(QStringLiteral("Quintara: couldn't move ") + video.fileName() +
                   QStringLiteral(" to the Trash: ") + error);
         reloadVideos();

@@ -5,6 +5,7 @@
 #include "library/FolderWatcher.h"
 #include "library/LibraryFilter.h"
 #include "platform/Scheduler.h"
+#include "platform/Trash.h"
 
 #include <QList>
 #include <QMetaObject>
@@ -19,20 +20,6 @@
 namespace quintara {
 
 class AppSettings;
-
-// Moving a file to the user's Trash, behind an interface so that a failing move can be tried.
-class Trash {
-public:
-    virtual ~Trash() = default;
-    // False with a description in `error` when the file stays where it is.
-    virtual bool moveToTrash(const QString &path, QString *error) = 0;
-};
-
-// The freedesktop Trash.
-class SystemTrash final : public Trash {
-public:
-    bool moveToTrash(const QString &path, QString *error) override;
-};
 
 // The library as the control panel shows it: the folder's videos, the sidebar filter and the
 // search, what the grid and its header show, and the flows that edit tags and remove videos.
@@ -89,10 +76,10 @@ public:
     };
     static EmptyLibrary emptyLibrary();
 
-    // `settings` and `scheduler` are not owned and must outlive the model. Without a chooser or
-    // a trash the system's are used.
-    LibraryModel(AppSettings &settings, Scheduler &scheduler, FolderChooser *chooser = nullptr,
-                 Trash *trash = nullptr, QObject *parent = nullptr);
+    // `settings`, `scheduler` and `trash` are not owned and must outlive the model. Without a
+    // chooser the system's folder dialog is used.
+    LibraryModel(AppSettings &settings, Scheduler &scheduler, Trash &trash,
+                 FolderChooser *chooser = nullptr, QObject *parent = nullptr);
     ~LibraryModel() override;
 
     CategoryStore &categories() { return m_categories; }
@@ -179,9 +166,8 @@ private:
     FolderWatcher m_watcher;
     CategoryStore m_categories;
     std::unique_ptr<FolderChooser> m_ownChooser;
-    std::unique_ptr<Trash> m_ownTrash;
     FolderChooser *m_chooser;
-    Trash *m_trash;
+    Trash &m_trash;
 
     QList<QUrl> m_videos;
     QList<Entry> m_entries;

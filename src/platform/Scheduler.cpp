@@ -5,22 +5,54 @@
 
 namespace quintara {
 
+ScheduledTask Scheduler::after(Duration delay, QObject *context, Task task)
+{
+    return ScheduledTask(this, start(delay, false, context, std::move(task)));
+}
+
+ScheduledTask Scheduler::every(Duration interval, QObject *context, Task task)
+{
+    return ScheduledTask(this, start(interval, true, context, std::move(task)));
+}
+
+void Scheduler::defer(Duration delay, QObject *context, Task task)
+{
+    start(delay, false, context, std::move(task));
+}
+
+ScheduledTask::ScheduledTask(ScheduledTask &&other) noexcept
+    : m_scheduler(std::exchange(other.m_scheduler, nullptr)), m_id(std::exchange(other.m_id, 0))
+{}
+
+ScheduledTask &ScheduledTask::operator=(ScheduledTask &&other) noexcept
+{
+    if (this != &other) {
+        cancel();
+        m_scheduler = std::exchange(other.m_scheduler, nullptr);
+        m_id = std::exchange(other.m_id, 0);
+    }
+    return *this;
+}
+
+void ScheduledTask::cancel()
+{
+    if (m_scheduler)
+        m_scheduler->cancel(m_id);
+    m_scheduler = nullptr;
+    m_id = 0;
+}
+
+bool ScheduledTask::isPending() const
+{
+    return m_scheduler && m_scheduler->isPending(m_id);
+}
+
 QtScheduler::QtScheduler(QObject *parent) : QObject(parent) {}
 
 QtScheduler::~QtScheduler()
 {
     for (auto &[id, timer] : m_timers)
         delete timer;
-}
-
-Scheduler::TaskId QtScheduler::after(Duration delay, QObject *context, Task task)
-{
-    return start(delay, false, context, std::move(task));
-}
-
-Scheduler::TaskId QtScheduler::every(Duration interval, QObject *context, Task task)
-{
-    return start(interval, true, context, std::move(task));
 }
 
 Scheduler::TaskId QtScheduler::start(Duration delay, bool repeat, QObject *context, Task task)
@@ -30,6 +62,8 @@ Scheduler::TaskId QtScheduler::start(Duration delay, bool repeat, QObject *conte
     timer->setSingleShot(!repeat);
     timer->setTimerType(delay < std::chrono::seconds(2) ? Qt::PreciseTimer : Qt::CoarseTimer);
     timer->setInterval(delay);
+    // The context is only guarded, never connected to: a task whose context has gone is
+    // dropped when its time comes, so nothing accumulates on long-lived contexts.
     const bool hasContext = context != nullptr;
     QPointer<QObject> guard(context);
     connect(timer, &QTimer::timeout, this, [this, id, repeat, hasContext, guard, task] {
@@ -41,8 +75,6 @@ Scheduler::TaskId QtScheduler::start(Duration delay, bool repeat, QObject *conte
             cancel(id);
         task();
     });
-    if (context)
-        connect(context, &QObject::destroyed, this, [this, id] { cancel(id); });
     m_timers.emplace(id, timer);
     timer->start();
     return id;
@@ -57,6 +89,11 @@ void QtScheduler::cancel(TaskId id)
     m_timers.erase(it);
     timer->stop();
     timer->deleteLater();
+}
+
+bool QtScheduler::isPending(TaskId id) const
+{
+    return m_timers.contains(id);
 }
 
 Scheduler::Duration QtScheduler::now() const

@@ -1,10 +1,10 @@
 #include "TestMain.h"
 #include "app/AccessibilityRequest.h"
-#include "app/AppSettings.h"
 #include "app/LaunchAtLogin.h"
 #include "platform/LogSink.h"
 #include "platform/linux/JsonFileStore.h"
 #include "platform/linux/XdgAutostart.h"
+#include "settings/AppSettings.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "engine/WallpaperBackend.h"
+#include "platform/DesktopVisibility.h"
+#include "platform/DisplayPower.h"
 #include "platform/DisplayServer.h"
 
 #include <QList>

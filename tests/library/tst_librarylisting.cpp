@@ -2,7 +2,7 @@
 #include "VirtualScheduler.h"
 #include "library/FolderWatcher.h"
 #include "library/LibraryListing.h"
-#include "library/VideoFiles.h"
+#include "settings/VideoFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,23 +15,22 @@ namespace {
 // Counts the delayed tasks asked for, so a test can tell that a file event has come in.
 class CountingScheduler final : public Scheduler {
 public:
-    explicit CountingScheduler(Scheduler &inner) : m_inner(inner) {}
-    TaskId after(Duration delay, QObject *context, Task task) override
-    {
-        ++scheduled;
-        return m_inner.after(delay, context, std::move(task));
-    }
-    TaskId every(Duration interval, QObject *context, Task task) override
-    {
-        return m_inner.every(interval, context, std::move(task));
-    }
-    void cancel(TaskId id) override { m_inner.cancel(id); }
+    explicit CountingScheduler(test::VirtualScheduler &inner) : m_inner(inner) {}
     Duration now() const override { return m_inner.now(); }
 
     int scheduled = 0;
 
+protected:
+    TaskId start(Duration delay, bool repeat, QObject *context, Task task) override
+    {
+        ++scheduled;
+        return m_inner.start(delay, repeat, context, std::move(task));
+    }
+    void cancel(TaskId id) override { m_inner.cancel(id); }
+    bool isPending(TaskId id) const override { return m_inner.isPending(id); }
+
 private:
-    Scheduler &m_inner;
+    test::VirtualScheduler &m_inner;
 };
 
 bool writeFile(const QString &path, const QByteArray &bytes = "data")

@@ -1,9 +1,9 @@
 #include "TestMain.h"
 #include "VirtualScheduler.h"
-#include "app/AppSettings.h"
 #include "library/LibraryModel.h"
 #include "platform/LogSink.h"
 #include "platform/linux/JsonFileStore.h"
+#include "settings/AppSettings.h"
 
 #include <QDir>
 #include <QFile>
@@ -80,7 +80,7 @@ struct Fixture {
         store = std::make_unique<JsonFileStore>(JsonFileStore::defaultPath());
         settings = std::make_unique<AppSettings>(*store);
         settings->setLibraryFolder(folder);
-        model = std::make_unique<LibraryModel>(*settings, clock, &chooser, &trash);
+        model = std::make_unique<LibraryModel>(*settings, clock, trash, &chooser);
         model->onApply = [this] { ++applied; };
         model->appear();
     }
@@ -445,21 +445,6 @@ private slots:
         QVERIFY(onDisk.has("gold", video));
         QCOMPARE(f.applied, 0);
         QVERIFY(f.model->videos().contains(video));
-    }
-
-    void theSystemTrashTakesTheFile()
-    {
-        const QUrl folder = makeLibrary("real", {"a.mp4"});
-        SystemTrash trash;
-        QString error;
-        const QString path = folder.toLocalFile() + "/a.mp4";
-        QVERIFY2(trash.moveToTrash(path, &error), qPrintable(error));
-        QVERIFY(!QFile::exists(path));
-        const QString trashFolder =
-            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash/files";
-        QVERIFY(QDir(trashFolder).entryList(QDir::Files).contains("a.mp4"));
-        QVERIFY(!trash.moveToTrash(path, &error));
-        QVERIFY(!error.isEmpty());
     }
 
     void changingTheFolderReloadsTagsAndResetsTheFilter()

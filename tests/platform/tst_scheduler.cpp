@@ -13,12 +13,14 @@ private slots:
         QtScheduler scheduler;
         QStringList ran;
         scheduler.defer(nullptr, [&] { ran << "first"; });
-        const auto cancelled = scheduler.defer(nullptr, [&] { ran << "cancelled"; });
+        ScheduledTask cancelled = scheduler.after(0ms, nullptr, [&] { ran << "cancelled"; });
+        ScheduledTask dropped = scheduler.after(0ms, nullptr, [&] { ran << "dropped"; });
         scheduler.defer(nullptr, [&] { ran << "second"; });
-        scheduler.cancel(cancelled);
+        cancelled.cancel();
+        dropped = ScheduledTask();
         QVERIFY(ran.isEmpty()); // never synchronously
         QTRY_COMPARE(ran, (QStringList{"first", "second"}));
-        scheduler.cancel(cancelled); // again: nothing
+        cancelled.cancel(); // again: nothing
     }
 
     void realSchedulerDropsTasksOfDestroyedContexts()
@@ -38,10 +40,10 @@ private slots:
     {
         QtScheduler scheduler;
         int count = 0;
-        Scheduler::TaskId id = 0;
-        id = scheduler.every(0ms, nullptr, [&] {
+        ScheduledTask repeating;
+        repeating = scheduler.every(0ms, nullptr, [&] {
             if (++count == 3)
-                scheduler.cancel(id);
+                repeating.cancel();
         });
         QTRY_COMPARE(count, 3);
         bool later = false;
@@ -50,17 +52,39 @@ private slots:
         QCOMPARE(count, 3);
     }
 
+    void realSchedulerLeavesNothingBehindOnALongLivedContext()
+    {
+        QtScheduler scheduler;
+        // Counts who listens for its end: a task must not leave a connection behind.
+        struct Context : QObject {
+            int listeners() const { return receivers(SIGNAL(destroyed(QObject *))); }
+        } context;
+        const int listenersBefore = context.listeners();
+        int ran = 0;
+        std::vector<ScheduledTask> cancelled;
+        for (int i = 0; i < 10000; ++i) {
+            scheduler.defer(&context, [&] { ++ran; });
+            cancelled.push_back(scheduler.after(0ms, &context, [] {}));
+        }
+        cancelled.clear();
+        QTRY_COMPARE(ran, 10000);
+        QCOMPARE(scheduler.pendingCount(), std::size_t(0));
+        QCOMPARE(context.listeners(), listenersBefore);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(scheduler.findChildren<QTimer *>().size(), 0);
+    }
+
     void virtualClockRunsTasksInDueOrder()
     {
         test::VirtualScheduler clock;
         QStringList ran;
-        clock.after(300ms, nullptr, [&] { ran << "300"; });
-        clock.after(100ms, nullptr, [&] {
+        clock.defer(300ms, nullptr, [&] { ran << "300"; });
+        clock.defer(100ms, nullptr, [&] {
             ran << "100";
             // Scheduled while running and due before the target: runs in this advance.
-            clock.after(50ms, nullptr, [&] { ran << "150"; });
+            clock.defer(50ms, nullptr, [&] { ran << "150"; });
         });
-        clock.after(100ms, nullptr, [&] { ran << "100b"; });
+        clock.defer(100ms, nullptr, [&] { ran << "100b"; });
         clock.advance(299ms);
         QCOMPARE(ran, (QStringList{"100", "100b", "150"}));
         QCOMPARE(clock.now(), 299ms);
@@ -73,16 +97,18 @@ private slots:
     {
         test::VirtualScheduler clock;
         int ticks = 0;
-        const auto id = clock.every(2s, nullptr, [&] { ++ticks; });
+        ScheduledTask repeating = clock.every(2s, nullptr, [&] { ++ticks; });
         clock.advance(7s);
         QCOMPARE(ticks, 3);
-        clock.cancel(id);
+        QVERIFY(repeating.isPending());
+        repeating.cancel();
+        QVERIFY(!repeating.isPending());
         clock.advance(10s);
         QCOMPARE(ticks, 3);
 
         bool ran = false;
         auto *context = new QObject;
-        clock.after(1s, context, [&] { ran = true; });
+        clock.defer(1s, context, [&] { ran = true; });
         delete context;
         clock.advance(2s);
         QVERIFY(!ran);

@@ -2,28 +2,13 @@
 
 namespace quintara::test {
 
-Scheduler::TaskId VirtualScheduler::add(Duration delay, Duration interval, QObject *context,
-                                        Task task)
+Scheduler::TaskId VirtualScheduler::start(Duration delay, bool repeat, QObject *context, Task task)
 {
     const TaskId id = m_next++;
+    const Duration interval = repeat ? std::max(delay, Duration(1)) : Duration::zero();
     m_tasks.emplace(id,
                     Entry{m_now + delay, interval, context != nullptr, context, std::move(task)});
     return id;
-}
-
-Scheduler::TaskId VirtualScheduler::after(Duration delay, QObject *context, Task task)
-{
-    return add(delay, Duration::zero(), context, std::move(task));
-}
-
-Scheduler::TaskId VirtualScheduler::every(Duration interval, QObject *context, Task task)
-{
-    return add(interval, std::max(interval, Duration(1)), context, std::move(task));
-}
-
-void VirtualScheduler::cancel(TaskId id)
-{
-    m_tasks.erase(id);
 }
 
 void VirtualScheduler::advance(Duration by)

@@ -9,9 +9,6 @@ namespace quintara::test {
 // A scheduler on a virtual clock: nothing runs until the test advances time.
 class VirtualScheduler final : public Scheduler {
 public:
-    TaskId after(Duration delay, QObject *context, Task task) override;
-    TaskId every(Duration interval, QObject *context, Task task) override;
-    void cancel(TaskId id) override;
     Duration now() const override { return m_now; }
 
     // Moves the clock forward, running every task that falls due, in due order (ties in the
@@ -22,6 +19,11 @@ public:
     // Tasks scheduled and not yet run or cancelled.
     std::size_t pendingCount() const { return m_tasks.size(); }
 
+    // Open to wrappers in tests that count or observe what is scheduled.
+    TaskId start(Duration delay, bool repeat, QObject *context, Task task) override;
+    void cancel(TaskId id) override { m_tasks.erase(id); }
+    bool isPending(TaskId id) const override { return m_tasks.contains(id); }
+
 private:
     struct Entry {
         Duration due;
@@ -30,8 +32,6 @@ private:
         QPointer<QObject> context;
         Task task;
     };
-    TaskId add(Duration delay, Duration interval, QObject *context, Task task);
-
     Duration m_now{0};
     TaskId m_next = 1;
     std::map<TaskId, Entry> m_tasks;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/FillMode.h"
+#include "settings/FillMode.h"
 
 #include <QPointer>
 #include <QQuickItem>

@@ -88,12 +88,4 @@ QList<DisplayInfo> ScreenDisplayServer::displays() const
     return list;
 }
 
-QScreen *ScreenDisplayServer::screen(const DisplayInfo &display)
-{
-    for (QScreen *screen : QGuiApplication::screens())
-        if (screen->name() == display.connector)
-            return screen;
-    return nullptr;
-}
-
 } // namespace quintara

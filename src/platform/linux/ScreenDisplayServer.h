@@ -2,16 +2,12 @@
 
 #include "platform/DisplayServer.h"
 
-class QScreen;
-
 namespace quintara {
 
 // The displays Qt knows, in its order.
 class ScreenDisplayServer final : public DisplayServer {
 public:
     QList<DisplayInfo> displays() const override;
-    // The Qt screen behind a display, if it is still connected.
-    static QScreen *screen(const DisplayInfo &display);
 };
 
 // A display's stable id: a name-based UUID of its EDID identity (manufacturer, model, serial)

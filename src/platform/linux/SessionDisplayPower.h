@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DisplayServer.h"
+#include "platform/DisplayPower.h"
 
 namespace quintara {
 

@@ -66,7 +66,7 @@ SysfsThermalSource::SysfsThermalSource(Scheduler &scheduler, const QString &root
                                        Scheduler::Duration interval, QObject *parent)
     : ThermalSource(parent), m_root(root), m_pressure(read(root))
 {
-    scheduler.every(interval, this, [this] { poll(); });
+    m_poll = scheduler.every(interval, this, [this] { poll(); });
 }
 
 ThermalPressure SysfsThermalSource::read(const QString &root)

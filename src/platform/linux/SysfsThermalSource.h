@@ -34,6 +34,7 @@ private:
 
     QString m_root;
     ThermalPressure m_pressure = ThermalPressure::nominal;
+    ScheduledTask m_poll;
 };
 
 } // namespace quintara

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DisplayServer.h"
+#include "platform/DesktopVisibility.h"
 
 #include <QList>
 #include <QRect>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DisplayServer.h"
+#include "platform/DesktopWindowRole.h"
 
 namespace quintara {
 

@@ -1,7 +1,7 @@
 #include "TestMain.h"
-#include "app/AppSettings.h"
 #include "platform/LogSink.h"
 #include "platform/linux/JsonFileStore.h"
+#include "settings/AppSettings.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "library/VideoFiles.h"
+#include "settings/VideoFiles.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "activities/IslandSource.h"
-#include "app/FillMode.h"
 #include "platform/KeyValueStore.h"
+#include "settings/FillMode.h"
+#include "settings/IslandSource.h"
 
 #include <QMap>
 #include <QObject>

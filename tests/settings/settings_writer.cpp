@@ -1,6 +1,6 @@
 // Assigns the current video given on the command line, then dies without any shutdown.
-#include "app/AppSettings.h"
 #include "platform/linux/JsonFileStore.h"
+#include "settings/AppSettings.h"
 
 #include <QCoreApplication>
 #include <csignal>

@@ -1,4 +1,4 @@
-#include "activities/IslandSource.h"
+#include "settings/IslandSource.h"
 
 namespace quintara {
 

@@ -1,4 +1,4 @@
-#include "app/FillMode.h"
+#include "settings/FillMode.h"
 
 namespace quintara {
 

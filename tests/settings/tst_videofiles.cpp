@@ -1,5 +1,5 @@
 #include "TestMain.h"
-#include "library/VideoFiles.h"
+#include "settings/VideoFiles.h"
 
 #include <QDir>
 #include <QFile>
