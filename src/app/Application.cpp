@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/ActivityCommand.h"
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
 #include "engine/player/RenderPath.h"
@@ -58,6 +59,8 @@ int runApplication(int argc, char **argv)
     case LaunchOptions::Action::error:
         std::fprintf(stderr, "quintara: %s\n", options.message.toLocal8Bit().constData());
         return 2;
+    case LaunchOptions::Action::activity:
+        return runActivityCommand(argc, argv, options);
     case LaunchOptions::Action::run:
         break;
     }

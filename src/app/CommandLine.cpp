@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/ActivityCommand.h"
 #include "settings/VideoFiles.h"
 
 #include <QCommandLineParser>
@@ -10,9 +11,12 @@ namespace quintara {
 
 LaunchOptions parseCommandLine(const QStringList &arguments)
 {
+    if (arguments.size() > 1 && arguments.at(1) == QLatin1String("activity"))
+        return parseActivityCommand(arguments.mid(1));
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Quintara plays looping video wallpapers behind the desktop."));
+        QStringLiteral("Quintara plays looping video wallpapers behind the desktop.\n"
+                       "'quintara activity --help' tells how scripts show activities in it."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
