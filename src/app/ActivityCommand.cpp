@@ -6,6 +6,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDBusError>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -53,6 +53,11 @@ bool DBusMock::addProperty(const QString &name, const QVariant &value)
                 {m_interface, name, QVariant::fromValue(QDBusVariant(value))});
 }
 
+bool DBusMock::updateProperties(const QVariantMap &values)
+{
+    return mock(QStringLiteral("UpdateProperties"), {m_interface, values});
+}
+
 bool DBusMock::addMethod(const QString &method, const QString &inSignature,
                          const QString &outSignature, const QString &code)
 {

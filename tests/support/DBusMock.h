@@ -17,6 +17,8 @@ public:
 
     bool isRunning() const;
     bool addProperty(const QString &name, const QVariant &value);
+    // Changes properties at once, with one PropertiesChanged signal.
+    bool updateProperties(const QVariantMap &values);
     bool addMethod(const QString &method, const QString &inSignature, const QString &outSignature,
                    const QString &code = QString());
     // The names of the methods called on the mock so far.

@@ -1,0 +1,143 @@
+#include "TestMain.h"
+#include "VirtualScheduler.h"
+#include "activities/ActivityCenter.h"
+#include "platform/linux/DBusBroadcast.h"
+
+#include <QProcess>
+
+using namespace quintara;
+
+// `quintara activity` as scripts and agent hooks run it, heard by a center on the session bus.
+class ActivityCommandTest : public QObject {
+    Q_OBJECT
+
+    test::VirtualScheduler m_clock;
+    DBusBroadcast m_broadcast;
+    ActivityCenter m_center{m_clock, {&m_broadcast, nullptr, nullptr}};
+    QList<QVariantMap> m_heard;
+
+    // Runs the command; returns its exit code and fills `error` with what it printed there.
+    int run(const QStringList &arguments, const QByteArray &input, QString *error = nullptr,
+            const QString &bus = {})
+    {
+        QProcess process;
+        if (!bus.isEmpty()) {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert("DBUS_SESSION_BUS_ADDRESS", bus);
+            process.setProcessEnvironment(environment);
+        }
+        process.start(qEnvironmentVariable("QUINTARA_BINARY"), QStringList{"activity"} + arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        if (!process.waitForFinished(30000))
+            return -1;
+        if (error)
+            *error = QString::fromLocal8Bit(process.readAllStandardError());
+        if (process.exitCode() == 0 && !process.readAllStandardOutput().isEmpty())
+            return -2; // a hook's output would reach the agent
+        return process.exitCode();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_broadcast.listen());
+        connect(&m_broadcast, &Broadcast::received, this,
+                [this](const QVariantMap &report) { m_heard << report; });
+    }
+    void init() { m_heard.clear(); }
+
+    void arguments_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QVariantMap>("report");
+        QTest::newRow("everything")
+            << QStringList{"--source",  "Build",   "--id",    "b1",       "--state",
+                           "attention", "--title", "Compile", "--detail", "3 warnings"}
+            << 0
+            << QVariantMap{{"source", "Build"},
+                           {"id", "b1"},
+                           {"state", "attention"},
+                           {"title", "Compile"},
+                           {"detail", "3 warnings"}};
+        QTest::newRow("the least")
+            << QStringList{"--source", "S", "--title", "T"} << 0
+            << QVariantMap{{"source", "S"}, {"state", "running"}, {"title", "T"}};
+        QTest::newRow("unknown state")
+            << QStringList{"--source", "S", "--title", "T", "--state", "paused"} << 2
+            << QVariantMap{};
+        QTest::newRow("no source") << QStringList{"--title", "T"} << 2 << QVariantMap{};
+        QTest::newRow("no title") << QStringList{"--source", "S"} << 2 << QVariantMap{};
+        QTest::newRow("stray word")
+            << QStringList{"--source", "S", "--title", "T", "x"} << 2 << QVariantMap{};
+    }
+    void arguments()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QVariantMap, report);
+        QString error;
+        QCOMPARE(run(arguments, {}, &error), exitCode);
+        if (exitCode != 0) {
+            QVERIFY2(error.contains("quintara activity --help"), qPrintable(error));
+            return;
+        }
+        QTRY_COMPARE(m_heard.size(), 1);
+        QCOMPARE(m_heard.first(), report);
+    }
+
+    void hookEvents_data()
+    {
+        QTest::addColumn<QByteArray>("payload");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("listed"); // the center's entry afterwards: "state:title/detail"
+        QTest::newRow("prompt submitted")
+            << QByteArray(
+                   R"({"session_id":"s1","hook_event_name":"UserPromptSubmit","prompt":"Fix the flaky test\nthen push","cwd":"/w"})")
+            << 0 << "running:Fix the flaky test";
+        QTest::newRow("notification")
+            << QByteArray(
+                   R"({"session_id":"s1","hook_event_name":"Notification","message":"Claude needs your permission to use Bash"})")
+            << 0 << "attention:Fix the flaky test/Claude needs your permission to use Bash";
+        QTest::newRow("stop")
+            << QByteArray(
+                   R"({"session_id":"s1","hook_event_name":"Stop","stop_hook_active":false})")
+            << 0 << "done:Fix the flaky test/Claude needs your permission to use Bash";
+        QTest::newRow("another event")
+            << QByteArray(R"({"session_id":"s1","hook_event_name":"PreToolUse"})") << 0
+            << "done:Fix the flaky test/Claude needs your permission to use Bash";
+        QTest::newRow("not JSON")
+            << QByteArray("{oops") << 1
+            << "done:Fix the flaky test/Claude needs your permission to use Bash";
+    }
+    // The rows run in order against one center, like one session's hooks.
+    void hookEvents()
+    {
+        QFETCH(QByteArray, payload);
+        QFETCH(int, exitCode);
+        QFETCH(QString, listed);
+        QCOMPARE(run({"--from-hook"}, payload), exitCode);
+        if (exitCode == 0 && !payload.contains("PreToolUse"))
+            QTRY_COMPARE(m_heard.size(), 1);
+        QCoreApplication::processEvents();
+        // The arguments' reports are listed too, older.
+        const LiveActivity activity = m_center.activities().first();
+        QCOMPARE(activity.id, "claude-code-s1");
+        QCOMPARE(activity.source, "Claude Code");
+        QCOMPARE(rawValue(activity.state) + ":" + activity.title +
+                     (activity.detail ? "/" + *activity.detail : QString()),
+                 listed);
+    }
+
+    void withoutABus()
+    {
+        QString error;
+        QCOMPARE(run({"--source", "S", "--title", "T"}, {}, &error, "unix:path=/nonexistent/bus"),
+                 1);
+        QVERIFY2(error.contains("no session bus"), qPrintable(error));
+    }
+};
+
+QUINTARA_TEST_MAIN(ActivityCommandTest)
+#include "tst_activitycommand.moc"

@@ -1,0 +1,176 @@
+#include "TestMain.h"
+#include "VirtualScheduler.h"
+#include "activities/ChatAppWatcher.h"
+#include "platform/WorkQueue.h"
+#include "platform/linux/AtSpiBus.h"
+#include "platform/linux/AtSpiTree.h"
+
+#include <QDBusConnectionInterface>
+#include <QProcess>
+
+using namespace quintara;
+
+// Chat windows in processes of their own, read over a private accessibility bus the way the
+// watcher reads a real app.
+class ChatAppWatcherTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_runtime;
+    QProcess m_launcher;
+    QProcess m_window;
+    test::VirtualScheduler m_clock;
+    InlineWorkQueue m_queue;
+    std::shared_ptr<AtSpiTree> m_tree = std::make_shared<AtSpiTree>();
+    ChatAppWatcher m_watcher{m_clock, m_queue, m_tree};
+    QStringList m_reports;
+
+    bool send(const QString &command)
+    {
+        m_window.write(command.toUtf8() + '\n');
+        return m_window.waitForReadyRead(30000) && m_window.readAll().contains("ok");
+    }
+    bool open(const QString &program, const QStringList &arguments, const QString &name,
+              int patienceMs = 30000)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+        m_window.setProcessEnvironment(environment);
+        m_window.start(program, arguments);
+        if (!m_window.waitForReadyRead(30000))
+            return false;
+        m_window.readAll();
+        return registered(name, patienceMs);
+    }
+    // Waits until the accessibility bus lists an application called `name`.
+    bool registered(const QString &name, int patienceMs = 30000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        do {
+            if (m_tree->isTrusted())
+                for (const auto &application : m_tree->applications())
+                    if (application.name == name)
+                        return true;
+            QTest::qWait(50);
+        } while (clock.elapsed() < patienceMs);
+        return false;
+    }
+    void close()
+    {
+        if (m_window.state() != QProcess::NotRunning) {
+            send("quit");
+            if (!m_window.waitForFinished(10000))
+                m_window.kill();
+        }
+    }
+    QStringList poll()
+    {
+        m_reports.clear();
+        m_clock.advance(ChatAppWatcher::interval);
+        return m_reports;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            QSKIP("the chat windows need an X display");
+        // Neither on the display nor in the runtime folder shared with other tests.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("DISPLAY");
+        environment.insert("XDG_RUNTIME_DIR", m_runtime.path());
+        m_launcher.setProcessEnvironment(environment);
+        m_launcher.start("/usr/libexec/at-spi-bus-launcher", {"--launch-immediately"});
+        QVERIFY(m_launcher.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            QDBusConnection::sessionBus().interface()->isServiceRegistered("org.a11y.Bus"), 20000);
+
+        connect(&m_watcher, &ChatAppWatcher::activity, this, [this](const ActivityReport &r) {
+            QCOMPARE(r["id"].toString(), "app-" + m_watcher.apps().first().bundleID);
+            QCOMPARE(r["source"].toString(), m_watcher.apps().first().source);
+            m_reports << r["state"].toString() + "|" + r["title"].toString();
+        });
+        m_watcher.setApps({{"com.anthropic.claudefordesktop", "Claude"}});
+        m_watcher.start();
+        // Until the service is switched on, nothing is read.
+        QVERIFY(!m_tree->isTrusted());
+        QVERIFY(!open(QCoreApplication::applicationDirPath() + "/chat_window", {}, "Claude", 0));
+        QVERIFY(send("button Stop generating"));
+        QCOMPARE(poll(), QStringList{});
+        QVERIFY(AtSpiBus().enable());
+        QVERIFY(registered("Claude"));
+        QVERIFY(send("nobutton"));
+    }
+    void cleanupTestCase()
+    {
+        close();
+        m_launcher.terminate();
+        m_launcher.waitForFinished();
+    }
+
+    // The rows run in order against one window: "command;command" then one poll.
+    void writing_data()
+    {
+        QTest::addColumn<QString>("commands");
+        QTest::addColumn<QStringList>("reports");
+        QTest::newRow("idle") << "" << QStringList{};
+        QTest::newRow("a stop button")
+            << "button Stop generating" << QStringList{"running|Trip ideas"};
+        QTest::newRow("renamed while writing") << "title Trip ideas, day two" << QStringList{};
+        QTest::newRow("done, with the newer title")
+            << "nobutton" << QStringList{"done|Trip ideas, day two"};
+        QTest::newRow("described, not labelled")
+            << "title Trip ideas;described Stop generating" << QStringList{"running|Trip ideas"};
+        QTest::newRow("done") << "nobutton" << QStringList{"done|Trip ideas"};
+        QTest::newRow("untitled") << "title ;button STOP"
+                                  << QStringList{"running|Writing a response"};
+        QTest::newRow("untitled, done") << "nobutton" << QStringList{"done|Writing a response"};
+        QTest::newRow("another label") << "title Trip ideas;button Stop recording" << QStringList{};
+        QTest::newRow("last of 6000 examined")
+            << "nobutton;filler 5996;button Stop generating" << QStringList{"running|Trip ideas"};
+        QTest::newRow("one too deep") << "filler 5997" << QStringList{"done|Trip ideas"};
+        QTest::newRow("found again") << "filler 0" << QStringList{"running|Trip ideas"};
+        QTest::newRow("stopped and started while writing")
+            << "!stop;!start" << QStringList{"running|Trip ideas"};
+        QTest::newRow("quit while writing") << "quit" << QStringList{};
+    }
+    void writing()
+    {
+        QFETCH(QString, commands);
+        QFETCH(QStringList, reports);
+        for (const QString &command : commands.split(';', Qt::SkipEmptyParts)) {
+            if (command == "!stop") {
+                m_watcher.stop();
+                QVERIFY(m_watcher.generating().isEmpty());
+                QCOMPARE(poll(), QStringList{});
+            } else if (command == "!start") {
+                m_watcher.start();
+            } else if (command == "quit") {
+                close();
+            } else {
+                QVERIFY(send(command));
+            }
+        }
+        QCOMPARE(poll(), reports);
+        if (commands == "quit")
+            QVERIFY(m_watcher.generating().isEmpty());
+    }
+
+    // GTK finds the push buttons itself, in one request.
+    void applicationThatSearches()
+    {
+        close();
+        QVERIFY(open("/usr/bin/python3", {QFINDTESTDATA("fixtures/gtk_chat_window.py"), "Claude"},
+                     "Claude"));
+        const auto application = m_tree->applications();
+        QVERIFY(m_tree->pushButtons(m_tree->windows(application.first().element).first(), 10));
+        QCOMPARE(poll(), QStringList{});
+        QVERIFY(send("button Stop response"));
+        QCOMPARE(poll(), QStringList{"running|Trip ideas"});
+        QVERIFY(send("nobutton"));
+        QCOMPARE(poll(), QStringList{"done|Trip ideas"});
+    }
+};
+
+QUINTARA_TEST_MAIN(ChatAppWatcherTest)
+#include "tst_chatappwatcher.moc"

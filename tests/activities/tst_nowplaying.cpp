@@ -1,0 +1,180 @@
+#include "DBusMock.h"
+#include "TestMain.h"
+#include "VirtualScheduler.h"
+#include "activities/ActivityCenter.h"
+#include "platform/LogSink.h"
+#include "platform/linux/MprisPlayers.h"
+
+#include <QDBusObjectPath>
+#include <memory>
+
+using namespace quintara;
+
+namespace {
+
+const QString playerInterface = "org.mpris.MediaPlayer2.Player";
+
+// An MPRIS player on the session bus.
+std::unique_ptr<test::DBusMock> player(const QString &name, const QString &failure = {})
+{
+    auto mock = std::make_unique<test::DBusMock>("org.mpris.MediaPlayer2." + name,
+                                                 "/org/mpris/MediaPlayer2", playerInterface);
+    mock->addProperty("PlaybackStatus", "Stopped");
+    mock->addProperty("Metadata", QVariantMap{});
+    for (const char *method : {"PlayPause", "Next", "Previous"})
+        mock->addMethod(method, "", "",
+                        failure.isEmpty() ? QString()
+                                          : "raise dbus.exceptions.DBusException('" + failure +
+                                                "', name='org.mpris.MediaPlayer2.Error')");
+    return mock;
+}
+
+QVariantMap track(const QString &title, const QString &album, const QVariant &id = {})
+{
+    QVariantMap metadata{{"xesam:title", title}, {"xesam:artist", QStringList{"Ada", "Bo"}}};
+    if (!album.isEmpty())
+        metadata.insert("xesam:album", album);
+    if (id.isValid())
+        metadata.insert("mpris:trackid", id);
+    return metadata;
+}
+
+} // namespace
+
+class NowPlayingTest : public QObject {
+    Q_OBJECT
+
+    test::VirtualScheduler m_clock;
+    MprisPlayers m_players;
+    ActivityCenter m_center{m_clock, {nullptr, &m_players, nullptr}};
+    std::unique_ptr<test::DBusMock> m_spotify, m_other;
+    QStringList m_events;
+
+    // The center's track as "app|title|artist|album|playing|track id|player".
+    QString shown() const
+    {
+        const auto &now = m_center.nowPlaying();
+        if (!now)
+            return "none";
+        return QStringList{rawValue(now->app),
+                           now->title,
+                           now->artist,
+                           now->album.value_or("-"),
+                           now->isPlaying ? "playing" : "paused",
+                           now->trackID.value_or("-"),
+                           m_center.nowPlayingPlayer().section('.', -1)}
+            .join('|');
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_players.start();
+        m_spotify = player("spotify");
+        m_other = player("vlc", "Player busy");
+        QVERIFY(m_spotify->isRunning() && m_other->isRunning());
+        connect(&m_center, &ActivityCenter::eventRaised, this, [this](const IslandEvent &e) {
+            m_events << e.icon + "|" + e.title + "|" + *e.subtitle;
+        });
+    }
+
+    // The rows run in order: a player changes, then the center shows.
+    void announcements_data()
+    {
+        QTest::addColumn<QString>("player");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QVariantMap>("metadata");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QStringList>("events");
+        QTest::newRow("Spotify plays")
+            << "spotify"
+            << "Playing"
+            << track("Song", "Album",
+                     QVariant::fromValue(QDBusObjectPath("/com/spotify/track/4uLU6h")))
+            << "Spotify|Song|Ada, Bo|Album|playing|spotify:track:4uLU6h|spotify"
+            << QStringList{"music.note|Song|Ada, Bo"};
+        QTest::newRow("paused") << "spotify"
+                                << "Paused" << QVariantMap{}
+                                << "Spotify|Song|Ada, Bo|Album|paused|spotify:track:4uLU6h|spotify"
+                                << QStringList{};
+        QTest::newRow("stopped from the other player")
+            << "vlc"
+            << "Stopped" << QVariantMap{}
+            << "Spotify|Song|Ada, Bo|Album|paused|spotify:track:4uLU6h|spotify" << QStringList{};
+        QTest::newRow("the other player plays")
+            << "vlc"
+            << "Playing" << track("Tune", "") << "Music|Tune|Ada, Bo|-|playing|-|vlc"
+            << QStringList{"music.note|Tune|Ada, Bo"};
+        QTest::newRow("the first one stops")
+            << "spotify"
+            << "Stopped" << QVariantMap{} << "Music|Tune|Ada, Bo|-|playing|-|vlc" << QStringList{};
+        QTest::newRow("nameless") << "vlc"
+                                  << "Playing" << QVariantMap{{"xesam:album", "A"}} << "none"
+                                  << QStringList{};
+    }
+    void announcements()
+    {
+        QFETCH(QString, player);
+        QFETCH(QString, status);
+        QFETCH(QVariantMap, metadata);
+        QFETCH(QString, shown);
+        QFETCH(QStringList, events);
+        m_events.clear();
+        QVariantMap changed{{"PlaybackStatus", status}};
+        if (!metadata.isEmpty())
+            changed.insert("Metadata", metadata);
+        QVERIFY((player == "spotify" ? m_spotify : m_other)->updateProperties(changed));
+        QTRY_COMPARE(this->shown(), shown);
+        QCOMPARE(m_events, events);
+    }
+
+    void commandsReachThePlayerOfTheTrack()
+    {
+        MemoryLogSink log;
+        ScopedLogSink scoped(&log);
+        QVERIFY(m_spotify->updateProperties(
+            {{"PlaybackStatus", "Playing"}, {"Metadata", track("Song", "Album")}}));
+        QTRY_COMPARE(m_center.nowPlayingPlayer(), "org.mpris.MediaPlayer2.spotify");
+        m_center.send(MusicCommand::nextTrack);
+        m_center.send(MusicCommand::playPause);
+        QTRY_COMPARE(m_spotify->calledMethods().filter(QRegularExpression("^(Next|PlayPause)$")),
+                     (QStringList{"Next", "PlayPause"}));
+
+        // A player that refuses leaves one line in the log.
+        QVERIFY(m_other->updateProperties(
+            {{"PlaybackStatus", "Paused"}, {"Metadata", track("Tune", "")}}));
+        QTRY_COMPARE(m_center.nowPlayingPlayer(), "org.mpris.MediaPlayer2.vlc");
+        m_center.send(MusicCommand::previousTrack);
+        QTRY_COMPARE(log.matching("Quintara: music control failed: "),
+                     QStringList{"Quintara: music control failed: Player busy"});
+        QVERIFY(!m_spotify->calledMethods().contains("Previous"));
+    }
+
+    void aPlayerThatQuits()
+    {
+        QVERIFY(m_other->updateProperties(
+            {{"PlaybackStatus", "Playing"}, {"Metadata", track("Tune", "")}}));
+        QTRY_COMPARE(m_center.nowPlayingPlayer(), "org.mpris.MediaPlayer2.vlc");
+        m_other.reset();
+        QTRY_VERIFY(!m_center.nowPlaying());
+        // A player that comes along announces what it already plays.
+        m_other = player("vlc");
+        QVERIFY(m_other->updateProperties(
+            {{"PlaybackStatus", "Playing"}, {"Metadata", track("Later", "")}}));
+        QTRY_COMPARE(shown(), "Music|Later|Ada, Bo|-|playing|-|vlc");
+    }
+
+    void switchedOff()
+    {
+        m_center.setEnabledSources({IslandSource::chatGPT});
+        QVERIFY(!m_center.nowPlaying());
+        QSignalSpy announced(&m_players, &MediaPlayers::announced);
+        QVERIFY(m_spotify->updateProperties(
+            {{"PlaybackStatus", "Playing"}, {"Metadata", track("Muted", "")}}));
+        QTRY_COMPARE(announced.size(), 1);
+        QVERIFY(!m_center.nowPlaying());
+    }
+};
+
+QUINTARA_TEST_MAIN(NowPlayingTest)
+#include "tst_nowplaying.moc"
