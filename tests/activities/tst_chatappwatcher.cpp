@@ -27,7 +27,15 @@ class ChatAppWatcherTest : public QObject {
     bool send(const QString &command)
     {
         m_window.write(command.toUtf8() + '\n');
-        return m_window.waitForReadyRead(30000) && m_window.readAll().contains("ok");
+        return answered();
+    }
+    // Each command is answered with one line, "ok".
+    bool answered()
+    {
+        while (!m_window.canReadLine())
+            if (!m_window.waitForReadyRead(30000))
+                return false;
+        return m_window.readLine() == "ok\n";
     }
     bool open(const QString &program, const QStringList &arguments, const QString &name,
               int patienceMs = 30000)
@@ -35,11 +43,9 @@ class ChatAppWatcherTest : public QObject {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
         m_window.setProcessEnvironment(environment);
+        m_window.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_window.start(program, arguments);
-        if (!m_window.waitForReadyRead(30000))
-            return false;
-        m_window.readAll();
-        return registered(name, patienceMs);
+        return answered() && registered(name, patienceMs);
     }
     // Waits until the accessibility bus lists an application called `name`.
     bool registered(const QString &name, int patienceMs = 30000)

@@ -55,7 +55,15 @@ bool DBusMock::addProperty(const QString &name, const QVariant &value)
 
 bool DBusMock::updateProperties(const QVariantMap &values)
 {
-    return mock(QStringLiteral("UpdateProperties"), {m_interface, values});
+    for (auto value = values.cbegin(); value != values.cend(); ++value) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            m_name, m_path, QStringLiteral("org.freedesktop.DBus.Properties"),
+            QStringLiteral("Set"));
+        call << m_interface << value.key() << QVariant::fromValue(QDBusVariant(*value));
+        if (QDBusConnection::sessionBus().call(call).type() != QDBusMessage::ReplyMessage)
+            return false;
+    }
+    return true;
 }
 
 bool DBusMock::addMethod(const QString &method, const QString &inSignature,

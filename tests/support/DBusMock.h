@@ -17,7 +17,7 @@ public:
 
     bool isRunning() const;
     bool addProperty(const QString &name, const QVariant &value);
-    // Changes properties at once, with one PropertiesChanged signal.
+    // Sets properties one by one, in key order, each with its PropertiesChanged signal.
     bool updateProperties(const QVariantMap &values);
     bool addMethod(const QString &method, const QString &inSignature, const QString &outSignature,
                    const QString &code = QString());

@@ -9,7 +9,9 @@ namespace quintara {
 
 namespace {
 
-constexpr int replyTimeoutMs = 3000;
+// A busy application may take a while; one that does not answer at all is given up for the
+// rest of the pass, so that it costs one wait, not one per element.
+constexpr int replyTimeoutMs = 25000;
 constexpr qsizetype requestsAhead = 512;
 constexpr std::uint32_t pushButtonRole = 43;
 constexpr char accessible[] = "org.a11y.atspi.Accessible";
@@ -73,9 +75,21 @@ std::uint32_t AtSpiTree::ask(const Element &element, const char *interface, cons
                        body);
 }
 
-QList<AccessibilityTree::Element> AtSpiTree::elements(std::uint32_t serial)
+std::optional<DBusIncoming> AtSpiTree::answer(const Element &element, std::uint32_t serial)
 {
-    const std::optional<DBusIncoming> reply = m_wire.reply(serial, replyTimeoutMs);
+    if (m_stalled.contains(element.bus)) {
+        m_wire.forget(serial);
+        return std::nullopt;
+    }
+    std::optional<DBusIncoming> reply = m_wire.reply(serial, replyTimeoutMs);
+    if (m_wire.timedOut())
+        m_stalled.insert(element.bus);
+    return reply;
+}
+
+QList<AccessibilityTree::Element> AtSpiTree::elements(const Element &element, std::uint32_t serial)
+{
+    const std::optional<DBusIncoming> reply = answer(element, serial);
     return reply ? references(*reply) : QList<Element>();
 }
 
@@ -98,8 +112,8 @@ QList<AccessibilityTree::Element> AtSpiTree::references(const DBusIncoming &repl
 
 std::optional<QByteArray> AtSpiTree::property(const Element &element, const char *name)
 {
-    const std::optional<DBusIncoming> reply = m_wire.reply(
-        ask(element, properties, "Get", "ss", stringBody({accessible, name})), replyTimeoutMs);
+    const std::optional<DBusIncoming> reply =
+        answer(element, ask(element, properties, "Get", "ss", stringBody({accessible, name})));
     if (!reply || reply->signature != "v")
         return std::nullopt;
     return reply->body().variantString();
@@ -108,10 +122,11 @@ std::optional<QByteArray> AtSpiTree::property(const Element &element, const char
 QList<AccessibilityTree::Application> AtSpiTree::applications()
 {
     dropAhead();
+    m_stalled.clear();
     const Element registry{QStringLiteral("org.a11y.atspi.Registry"),
                            QStringLiteral("/org/a11y/atspi/accessible/root")};
     QList<Application> found;
-    for (const Element &element : elements(ask(registry, accessible, "GetChildren")))
+    for (const Element &element : elements(registry, ask(registry, accessible, "GetChildren")))
         found.append({element, {}, -1, {}});
     // Every question at once, then the answers.
     QList<std::pair<std::uint32_t, std::uint32_t>> asked;
@@ -122,7 +137,7 @@ QList<AccessibilityTree::Application> AtSpiTree::applications()
                          "GetConnectionUnixProcessID", "s",
                          stringBody({application.element.bus.toUtf8()}))});
     for (qsizetype i = 0; i < found.size(); ++i) {
-        if (const auto reply = m_wire.reply(asked[i].first, replyTimeoutMs);
+        if (const auto reply = answer(found[i].element, asked[i].first);
             reply && reply->signature == "v")
             found[i].name = QString::fromUtf8(reply->body().variantString().value_or(QByteArray()));
         if (const auto reply = m_wire.reply(asked[i].second, replyTimeoutMs);
@@ -139,7 +154,7 @@ QList<AccessibilityTree::Application> AtSpiTree::applications()
 QList<AccessibilityTree::Element> AtSpiTree::windows(const Element &application)
 {
     dropAhead();
-    return elements(ask(application, accessible, "GetChildren"));
+    return elements(application, ask(application, accessible, "GetChildren"));
 }
 
 AccessibilityTree::Role AtSpiTree::role(const Element &element)
@@ -152,7 +167,7 @@ AccessibilityTree::Role AtSpiTree::role(const Element &element)
         serial = ask(element, accessible, "GetRole");
         askAhead();
     }
-    const std::optional<DBusIncoming> reply = m_wire.reply(serial, replyTimeoutMs);
+    const std::optional<DBusIncoming> reply = answer(element, serial);
     if (!reply || reply->signature != "u")
         return Role::other;
     return reply->body().uint32() == pushButtonRole ? Role::pushButton : Role::other;
@@ -171,8 +186,7 @@ QStringList AtSpiTree::labels(const Element &element)
         ask(element, properties, "Get", "ss", stringBody({accessible, "Description"}));
     QStringList found;
     for (std::uint32_t serial : {name, description})
-        if (const auto reply = m_wire.reply(serial, replyTimeoutMs);
-            reply && reply->signature == "v")
+        if (const auto reply = answer(element, serial); reply && reply->signature == "v")
             if (const auto text = reply->body().variantString())
                 found.append(QString::fromUtf8(*text));
     return found;
@@ -190,7 +204,7 @@ QList<AccessibilityTree::Element> AtSpiTree::children(const Element &element)
     } else {
         serial = ask(element, accessible, "GetChildren");
     }
-    const QList<Element> found = elements(serial);
+    const QList<Element> found = elements(element, serial);
     // A depth-first walk reads these next, the last one first.
     m_next.append(found);
     askAhead();
@@ -246,12 +260,13 @@ std::optional<QList<AccessibilityTree::Element>> AtSpiTree::pushButtons(const El
     rule.boolean(false);
     rule.uint32(sortCanonical);
     rule.int32(limit);
-    rule.boolean(false);
+    rule.boolean(true); // into the children's children too
     const std::uint32_t serial = ask(element, "org.a11y.atspi.Collection", "GetMatches",
                                      "(aiia{ss}iaiiasib)uib", rule.data());
-    const std::optional<DBusIncoming> reply = m_wire.reply(serial, replyTimeoutMs);
+    const std::optional<DBusIncoming> reply = answer(element, serial);
     if (!reply || reply->signature != "a(so)") {
-        m_withoutCollection.insert(element.bus);
+        if (!m_stalled.contains(element.bus))
+            m_withoutCollection.insert(element.bus);
         return std::nullopt;
     }
     return references(*reply);

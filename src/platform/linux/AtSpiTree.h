@@ -35,7 +35,10 @@ private:
     std::uint32_t ask(const Element &element, const char *interface, const char *member,
                       const QByteArray &signature = {}, const QByteArray &body = {});
     std::optional<QByteArray> property(const Element &element, const char *name);
-    QList<Element> elements(std::uint32_t serial);
+    // The reply to a request to `element`'s application, unless that application stopped
+    // answering during this search.
+    std::optional<DBusIncoming> answer(const Element &element, std::uint32_t serial);
+    QList<Element> elements(const Element &element, std::uint32_t serial);
     static QList<Element> references(const DBusIncoming &reply);
     // Forgets every request made ahead.
     void dropAhead();
@@ -46,6 +49,7 @@ private:
     QHash<QString, Ahead> m_ahead;     // by bus and path
     QVector<Element> m_next;           // elements the walk will read, the next one last
     QSet<QString> m_withoutCollection; // applications that do not search for us
+    QSet<QString> m_stalled;           // applications that stopped answering in this pass
 };
 
 } // namespace quintara

@@ -432,6 +432,7 @@ void DBusWire::forget(std::uint32_t serial)
 
 std::optional<DBusIncoming> DBusWire::reply(std::uint32_t serial, int timeoutMs)
 {
+    m_timedOut = false;
     if (serial == 0 || !flush())
         return std::nullopt;
     while (!m_replies.contains(serial)) {
@@ -457,8 +458,10 @@ bool DBusWire::readMore(int timeoutMs)
     do
         ready = ::poll(&fd, 1, timeoutMs);
     while (ready < 0 && errno == EINTR);
-    if (ready <= 0)
+    if (ready <= 0) {
+        m_timedOut = ready == 0;
         return false;
+    }
     constexpr qsizetype chunk = 256 << 10;
     const qsizetype had = m_in.size();
     m_in.resize(had + chunk);

@@ -95,9 +95,11 @@ public:
                        const QByteArray &signature = {}, const QByteArray &body = {});
     // Sends everything queued.
     bool flush();
-    // The reply to `serial`, waiting at most `timeoutMs`; nothing for an error reply, a
-    // time-out or a broken connection (which closes it).
+    // The reply to `serial`, waiting at most `timeoutMs` for the bus to say anything; nothing
+    // for an error reply, a time-out or a broken connection (which closes it).
     std::optional<DBusIncoming> reply(std::uint32_t serial, int timeoutMs);
+    // The last reply asked for did not come in time.
+    bool timedOut() const { return m_timedOut; }
     // The reply to `serial` will not be asked for.
     void forget(std::uint32_t serial);
     qsizetype outstanding() const { return m_waiting.size(); }
@@ -107,6 +109,7 @@ private:
     void takeMessages();
 
     int m_socket = -1;
+    bool m_timedOut = false;
     QString m_address;
     std::uint32_t m_serial = 0;
     QByteArray m_out;
