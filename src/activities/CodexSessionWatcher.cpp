@@ -1,10 +1,11 @@
 #include "activities/CodexSessionWatcher.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
-#include <QFileInfo>
 #include <cstring>
+#include <dirent.h>
+#include <string_view>
+#include <sys/stat.h>
 
 namespace quintara {
 
@@ -41,29 +42,48 @@ void CodexSessionWatcher::start()
     m_timer = m_scheduler.every(interval, this, [this] { scan(false); });
 }
 
-QStringList CodexSessionWatcher::recentFiles() const
+QList<CodexSessionWatcher::RecentFile> CodexSessionWatcher::recent() const
 {
     const QDateTime now = m_clock();
-    const QDateTime oldest = now.addSecs(-recentWindow.count());
-    QStringList files;
+    // Exactly 15 minutes old is too old.
+    const qint64 oldestMs = now.toMSecsSinceEpoch() - qint64(recentWindow.count()) * 1000;
+    QList<RecentFile> files;
     for (int daysAgo : {0, 1}) {
-        QDirIterator entries(dayFolder(m_root, now.date().addDays(-daysAgo)),
-                             {QStringLiteral("*.jsonl")}, QDir::Files | QDir::Hidden);
-        while (entries.hasNext()) {
-            const QFileInfo info = entries.nextFileInfo();
-            const QDateTime modified = info.lastModified();
-            // Exactly 15 minutes old is too old.
-            if (info.suffix() == QLatin1String("jsonl") && modified.isValid() && modified > oldest)
-                files.append(info.filePath());
+        // Listed often: one directory read and one stat per entry, nothing more.
+        const QString folder = dayFolder(m_root, now.date().addDays(-daysAgo));
+        DIR *directory = ::opendir(QFile::encodeName(folder).constData());
+        if (!directory)
+            continue;
+        while (const dirent *entry = ::readdir(directory)) {
+            const std::string_view name(entry->d_name);
+            struct stat info;
+            if (name.size() <= 6 || !name.ends_with(".jsonl") ||
+                ::fstatat(::dirfd(directory), entry->d_name, &info, 0) != 0 ||
+                !S_ISREG(info.st_mode))
+                continue;
+            const qint64 modifiedMs =
+                qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
+            if (modifiedMs > oldestMs)
+                files.append({folder + QLatin1Char('/') + QFile::decodeName(entry->d_name),
+                              qint64(info.st_size)});
         }
+        ::closedir(directory);
     }
     return files;
 }
 
+QStringList CodexSessionWatcher::recentFiles() const
+{
+    QStringList paths;
+    for (const RecentFile &file : recent())
+        paths.append(file.path);
+    return paths;
+}
+
 void CodexSessionWatcher::scan(bool initial)
 {
-    for (const QString &path : recentFiles()) {
-        const std::optional<ActivityReport> latest = readNew(path, QFileInfo(path).size());
+    for (const RecentFile &file : recent()) {
+        const std::optional<ActivityReport> latest = readNew(file.path, file.size);
         if (!latest)
             continue;
         if (initial && latest->value(QLatin1String(reportKey::state)) != QLatin1String("running"))
@@ -80,26 +100,26 @@ std::optional<ActivityReport> CodexSessionWatcher::readNew(const QString &path, 
     if (start >= quint64(std::max<qint64>(size, 0)))
         return std::nullopt;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return std::nullopt;
     file.seek(qint64(start));
     if (known == m_files.end())
         known = m_files.insert(path, File{0, SessionLog(path)});
 
     std::optional<ActivityReport> latest;
-    QByteArray buffer;      // unread bytes from `consumed` on
-    qsizetype searched = 0; // of `buffer`, known to hold no line feed
+    // Read straight into the buffer; only an unfinished line moves to its front.
+    QByteArray buffer;
+    qsizetype kept = 0;     // bytes of an unfinished line at the buffer's front
+    qsizetype searched = 0; // of those, known to hold no line feed
     quint64 consumed = start;
     for (;;) {
-        QByteArray chunk = file.read(chunkSize);
-        if (chunk.isEmpty())
+        if (buffer.size() < kept + chunkSize)
+            buffer.resize(kept + chunkSize);
+        const qint64 got = file.read(buffer.data() + kept, chunkSize);
+        if (got <= 0)
             break;
-        if (buffer.isEmpty())
-            buffer = std::move(chunk);
-        else
-            buffer.append(chunk);
         const char *begin = buffer.constData();
-        const char *end = begin + buffer.size();
+        const char *end = begin + kept + got;
         const char *line = begin;
         const char *from = begin + searched;
         while (const char *feed =
@@ -111,8 +131,9 @@ std::optional<ActivityReport> CodexSessionWatcher::readNew(const QString &path, 
             line = from = feed + 1;
         }
         consumed += quint64(line - begin);
-        buffer.remove(0, line - begin);
-        searched = buffer.size();
+        kept = end - line;
+        std::memmove(buffer.data(), line, size_t(kept));
+        searched = kept;
     }
     // An incomplete last line is read again, whole, once it is complete.
     known->offset = consumed;

@@ -52,11 +52,16 @@ signals:
     void activity(const ActivityReport &report);
 
 private:
+    struct RecentFile {
+        QString path;
+        qint64 size = 0;
+    };
     struct File {
         quint64 offset = 0;
         SessionLog log;
     };
 
+    QList<RecentFile> recent() const;
     std::optional<ActivityReport> readNew(const QString &path, qint64 size);
 
     Scheduler &m_scheduler;
