@@ -1,11 +1,6 @@
-// A chat app's window for the chat app watcher's tests, seen through the accessibility bus.
-// Commands on standard input, one per line, each answered "ok":
-//   title TEXT        names the window (an empty TEXT leaves it untitled)
-//   button TEXT       shows a push button labelled TEXT
-//   described TEXT    shows a push button without a label, described as TEXT
-//   nobutton          removes the button
-//   filler N          puts N labels where a depth-first search looks before the button
-//   quit
+// A chat app's window for the chat app watcher's tests. Commands on standard input, each
+// answered "ok": title TEXT, button TEXT, described TEXT (a button with only a description),
+// nobutton, filler N (labels a depth-first search reads before the button), quit.
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>

@@ -3,6 +3,7 @@
 #include "activities/ActivityCenter.h"
 
 using namespace quintara;
+using L = QStringList;
 using namespace std::chrono_literals;
 
 namespace {
@@ -41,36 +42,31 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<QStringList>("events"); // "icon|subtitle|duration"
         const QString fix = "source=Claude Code;id=a;state=running;title=Fix tests";
-        QTest::newRow("new running") << QStringList{fix} << QStringList{"a:running:Fix tests"}
-                                     << QStringList{"sparkles|Claude Code|3"};
+        QTest::newRow("new running")
+            << L{fix} << L{"a:running:Fix tests"} << L{"sparkles|Claude Code|3"};
         QTest::newRow("the same again emits nothing")
-            << QStringList{fix, fix} << QStringList{"a:running:Fix tests"}
-            << QStringList{"sparkles|Claude Code|3"};
+            << L{fix, fix} << L{"a:running:Fix tests"} << L{"sparkles|Claude Code|3"};
         QTest::newRow("bare state change keeps the title")
-            << QStringList{fix, "source=Claude Code;id=b;title=Other",
-                           "source=Claude Code;id=a;state=attention"}
-            << QStringList{"a:attention:Fix tests", "b:running:Other"}
-            << QStringList{"sparkles|Claude Code|3", "sparkles|Claude Code|3",
-                           "exclamationmark.bubble.fill|Claude Code needs you|6"};
+            << L{fix, "source=Claude Code;id=b;title=Other",
+                 "source=Claude Code;id=a;state=attention"}
+            << L{"a:attention:Fix tests", "b:running:Other"}
+            << L{"sparkles|Claude Code|3", "sparkles|Claude Code|3",
+                 "exclamationmark.bubble.fill|Claude Code needs you|6"};
         QTest::newRow("no title for an unknown id")
-            << QStringList{"source=X;id=a;state=running"} << QStringList{} << QStringList{};
+            << L{"source=X;id=a;state=running"} << L{} << L{};
         QTest::newRow("no title, same state")
-            << QStringList{fix, "source=Claude Code;id=a;state=running"}
-            << QStringList{"a:running:Fix tests"} << QStringList{"sparkles|Claude Code|3"};
+            << L{fix, "source=Claude Code;id=a;state=running"} << L{"a:running:Fix tests"}
+            << L{"sparkles|Claude Code|3"};
         QTest::newRow("new title, same state: moved to the front, silent")
-            << QStringList{fix, "source=X;id=b;title=B", fix.chopped(9) + "Fix all"}
-            << QStringList{"a:running:Fix all", "b:running:B"}
-            << QStringList{"sparkles|Claude Code|3", "sparkles|X|3"};
+            << L{fix, "source=X;id=b;title=B", fix.chopped(9) + "Fix all"}
+            << L{"a:running:Fix all", "b:running:B"} << L{"sparkles|Claude Code|3", "sparkles|X|3"};
         QTest::newRow("unknown state reads as running")
-            << QStringList{"source=X;state=paused;title=T"} << QStringList{"X:running:T"}
-            << QStringList{"sparkles|X|3"};
-        QTest::newRow("defaults") << QStringList{"title=T"} << QStringList{"Activity:running:T"}
-                                  << QStringList{"sparkles|Activity|3"};
+            << L{"source=X;state=paused;title=T"} << L{"X:running:T"} << L{"sparkles|X|3"};
+        QTest::newRow("defaults") << L{"title=T"} << L{"Activity:running:T"}
+                                  << L{"sparkles|Activity|3"};
         QTest::newRow("detail kept until replaced")
-            << QStringList{"source=X;title=T;detail=D", "source=X;title=U",
-                           "source=X;state=done;detail=E"}
-            << QStringList{"X:done:U/E"}
-            << QStringList{"sparkles|X|3", "checkmark.circle.fill|X finished|4"};
+            << L{"source=X;title=T;detail=D", "source=X;title=U", "source=X;state=done;detail=E"}
+            << L{"X:done:U/E"} << L{"sparkles|X|3", "checkmark.circle.fill|X finished|4"};
     }
     void reports()
     {
@@ -91,22 +87,21 @@ private slots:
     void nonStringValuesCountAsMissing()
     {
         ActivityCenter center(m_clock);
-        center.report({{"source", 7}, {"id", QStringList{"x"}}, {"title", "T"}, {"detail", 1.5}});
-        QCOMPARE(listed(center), QStringList{"Activity:running:T"});
+        center.report({{"source", 7}, {"id", L{"x"}}, {"title", "T"}, {"detail", 1.5}});
+        QCOMPARE(listed(center), L{"Activity:running:T"});
     }
 
     void doneEntriesExpireAfterEightSeconds_data()
     {
         QTest::addColumn<QStringList>("later"); // "seconds after the first done|report"
         QTest::addColumn<QStringList>("at8s");
-        QTest::newRow("alone") << QStringList{} << QStringList{};
+        QTest::newRow("alone") << L{} << L{};
         QTest::newRow("a second done does not extend it")
-            << QStringList{"5|source=X;id=a;state=done;title=Again"} << QStringList{};
+            << L{"5|source=X;id=a;state=done;title=Again"} << L{};
         QTest::newRow("running again is kept")
-            << QStringList{"3|source=X;id=a;state=running"} << QStringList{"a:running:T"};
+            << L{"3|source=X;id=a;state=running"} << L{"a:running:T"};
         QTest::newRow("running and done again: the first expiry still takes it")
-            << QStringList{"2|source=X;id=a;state=running", "6|source=X;id=a;state=done"}
-            << QStringList{};
+            << L{"2|source=X;id=a;state=running", "6|source=X;id=a;state=done"} << L{};
     }
     void doneEntriesExpireAfterEightSeconds()
     {
@@ -151,10 +146,10 @@ private slots:
         QVERIFY(center.nowPlaying());
 
         center.setEnabledSources({IslandSource::music, IslandSource::chatGPT});
-        QCOMPARE(listed(center), (QStringList{"m:running:D", "x:running:B"}));
+        QCOMPARE(listed(center), (L{"m:running:D", "x:running:B"}));
         QVERIFY(center.nowPlaying());
         center.setEnabledSources({IslandSource::claudeApp});
-        QCOMPARE(listed(center), QStringList{"m:running:D"});
+        QCOMPARE(listed(center), L{"m:running:D"});
         QVERIFY(!center.nowPlaying());
         QVERIFY(center.artwork().isNull());
 
@@ -163,7 +158,7 @@ private slots:
         center.report(parse("source=Claude;id=c3;title=F"));
         center.musicChanged("player", MusicApp::music,
                             {{"Player State", "Playing"}, {"Name", "Song"}});
-        QCOMPARE(listed(center), (QStringList{"c3:running:F", "m:running:D"}));
+        QCOMPARE(listed(center), (L{"c3:running:F", "m:running:D"}));
         QVERIFY(!center.nowPlaying());
     }
 };

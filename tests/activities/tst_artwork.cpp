@@ -9,6 +9,7 @@
 #include <QNetworkAccessManager>
 
 using namespace quintara;
+using L = QStringList;
 using Server = test::LoopbackHttpServer;
 
 namespace {
@@ -45,6 +46,7 @@ class ArtworkTest : public QObject {
     ArtworkLoader m_loader{
         m_network, m_decoding, {m_server.url(), QUrl("https://open.spotify.com"), m_server.url()}};
     std::unique_ptr<ActivityCenter> m_center;
+    QTemporaryDir m_files;
 
     QStringList requested() const
     {
@@ -66,6 +68,7 @@ private slots:
         m_server.route("/cover.png", Server::Response::ok(png(5), "image/png"));
         m_server.route("/a/600x600bb.png", Server::Response::ok(png(6), "image/png"));
         m_server.route("/own.png", Server::Response::ok(png(7), "image/png"));
+        QImage(8, 4, QImage::Format_RGB32).save(m_files.filePath("art.png"));
     }
     void init()
     {
@@ -83,19 +86,23 @@ private slots:
         const QString search = "/search?term=Ada %1&entity=album&limit=1";
         QTest::newRow("Spotify track")
             << "spotify" << track("Song", "Album", "spotify:track:4uLU6h")
-            << QStringList{"/oembed?url=https://open.spotify.com/track/4uLU6h", "/cover.png"} << 5;
+            << L{"/oembed?url=https://open.spotify.com/track/4uLU6h", "/cover.png"} << 5;
         QTest::newRow("without an album")
-            << "music" << track("Song", "") << QStringList{search.arg("Song"), "/a/600x600bb.png"}
-            << 6;
+            << "music" << track("Song", "") << L{search.arg("Song"), "/a/600x600bb.png"} << 6;
         QTest::newRow("Spotify's local file")
             << "spotify" << track("Song", "Album", "spotify:local:Ada:Album:Song:200")
-            << QStringList{search.arg("Album"), "/a/600x600bb.png"} << 6;
+            << L{search.arg("Album"), "/a/600x600bb.png"} << 6;
         QTest::newRow("the player's own address")
             << "music" << track("Song", "Album", {}, m_server.url("/own.png").toString())
-            << QStringList{"/own.png"} << 7;
+            << L{"/own.png"} << 7;
+        QTest::newRow("the player's own file")
+            << "music"
+            << track("Song", "Album", {},
+                     QUrl::fromLocalFile(m_files.filePath("art.png")).toString())
+            << L{} << 8;
         QTest::newRow("not an image at the player's address: look it up")
             << "music" << track("Song", "Album", {}, m_server.url("/missing").toString())
-            << QStringList{"/missing", search.arg("Album"), "/a/600x600bb.png"} << 6;
+            << L{"/missing", search.arg("Album"), "/a/600x600bb.png"} << 6;
     }
     void lookUps()
     {
@@ -122,17 +129,6 @@ private slots:
         QCOMPARE(requested(), requests);
     }
 
-    void localFileNeedsNoServer()
-    {
-        QTemporaryDir folder;
-        QImage(8, 4, QImage::Format_RGB32).save(folder.filePath("art.png"));
-        m_center->musicChanged("p", MusicApp::spotify,
-                               track("Song", "Album", "spotify:track:x",
-                                     QUrl::fromLocalFile(folder.filePath("art.png")).toString()));
-        QTRY_COMPARE(m_center->artwork().width(), 8);
-        QCOMPARE(requested(), QStringList{});
-    }
-
     // A track that is no longer current by the time its image is found never downloads it.
     void aNewerTrackWins()
     {
@@ -148,7 +144,7 @@ private slots:
         m_center->musicChanged("p", MusicApp::music, track("Second", "Two"));
         QTRY_COMPARE(m_center->artwork().width(), 6);
         m_server.release("/oembed");
-        QTRY_COMPARE(titles, (QStringList{"Second", "First"}));
+        QTRY_COMPARE(titles, (L{"Second", "First"}));
         QCOMPARE(m_center->artwork().width(), 6);
         QVERIFY(!requested().contains("/cover.png"));
     }

@@ -9,6 +9,7 @@
 #include <QProcess>
 
 using namespace quintara;
+using L = QStringList;
 
 // Chat windows in processes of their own, read over a private accessibility bus the way the
 // watcher reads a real app.
@@ -37,29 +38,22 @@ class ChatAppWatcherTest : public QObject {
                 return false;
         return m_window.readLine() == "ok\n";
     }
-    bool open(const QString &program, const QStringList &arguments, const QString &name,
-              int patienceMs = 30000)
+    bool open(const QString &program, const QStringList &arguments = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
         m_window.setProcessEnvironment(environment);
         m_window.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_window.start(program, arguments);
-        return answered() && registered(name, patienceMs);
+        return answered();
     }
-    // Waits until the accessibility bus lists an application called `name`.
-    bool registered(const QString &name, int patienceMs = 30000)
+    // The accessibility bus lists an application called `name`.
+    bool listed(const QString &name)
     {
-        QElapsedTimer clock;
-        clock.start();
-        do {
-            if (m_tree->isTrusted())
-                for (const auto &application : m_tree->applications())
-                    if (application.name == name)
-                        return true;
-            QTest::qWait(50);
-        } while (clock.elapsed() < patienceMs);
-        return false;
+        const auto running =
+            m_tree->isTrusted() ? m_tree->applications() : QList<AccessibilityTree::Application>();
+        return std::any_of(running.cbegin(), running.cend(),
+                           [&name](const auto &a) { return a.name == name; });
     }
     void close()
     {
@@ -100,11 +94,11 @@ private slots:
         m_watcher.start();
         // Until the service is switched on, nothing is read.
         QVERIFY(!m_tree->isTrusted());
-        QVERIFY(!open(QCoreApplication::applicationDirPath() + "/chat_window", {}, "Claude", 0));
+        QVERIFY(open(QCoreApplication::applicationDirPath() + "/chat_window"));
         QVERIFY(send("button Stop generating"));
-        QCOMPARE(poll(), QStringList{});
+        QCOMPARE(poll(), L{});
         QVERIFY(AtSpiBus().enable());
-        QVERIFY(registered("Claude"));
+        QTRY_VERIFY_WITH_TIMEOUT(listed("Claude"), 30000);
         QVERIFY(send("nobutton"));
     }
     void cleanupTestCase()
@@ -119,26 +113,23 @@ private slots:
     {
         QTest::addColumn<QString>("commands");
         QTest::addColumn<QStringList>("reports");
-        QTest::newRow("idle") << "" << QStringList{};
-        QTest::newRow("a stop button")
-            << "button Stop generating" << QStringList{"running|Trip ideas"};
-        QTest::newRow("renamed while writing") << "title Trip ideas, day two" << QStringList{};
-        QTest::newRow("done, with the newer title")
-            << "nobutton" << QStringList{"done|Trip ideas, day two"};
+        QTest::newRow("idle") << "" << L{};
+        QTest::newRow("a stop button") << "button Stop generating" << L{"running|Trip ideas"};
+        QTest::newRow("renamed while writing") << "title Trip ideas, day two" << L{};
+        QTest::newRow("done, with the newer title") << "nobutton" << L{"done|Trip ideas, day two"};
         QTest::newRow("described, not labelled")
-            << "title Trip ideas;described Stop generating" << QStringList{"running|Trip ideas"};
-        QTest::newRow("done") << "nobutton" << QStringList{"done|Trip ideas"};
-        QTest::newRow("untitled") << "title ;button STOP"
-                                  << QStringList{"running|Writing a response"};
-        QTest::newRow("untitled, done") << "nobutton" << QStringList{"done|Writing a response"};
-        QTest::newRow("another label") << "title Trip ideas;button Stop recording" << QStringList{};
+            << "title Trip ideas;described Stop generating" << L{"running|Trip ideas"};
+        QTest::newRow("done") << "nobutton" << L{"done|Trip ideas"};
+        QTest::newRow("untitled") << "title ;button STOP" << L{"running|Writing a response"};
+        QTest::newRow("another label: done")
+            << "title Trip ideas;button Stop recording" << L{"done|Writing a response"};
         QTest::newRow("last of 6000 examined")
-            << "nobutton;filler 5996;button Stop generating" << QStringList{"running|Trip ideas"};
-        QTest::newRow("one too deep") << "filler 5997" << QStringList{"done|Trip ideas"};
-        QTest::newRow("found again") << "filler 0" << QStringList{"running|Trip ideas"};
+            << "nobutton;filler 5996;button Stop generating" << L{"running|Trip ideas"};
+        QTest::newRow("one too deep") << "filler 5997" << L{"done|Trip ideas"};
+        QTest::newRow("found again") << "filler 0" << L{"running|Trip ideas"};
         QTest::newRow("stopped and started while writing")
-            << "!stop;!start" << QStringList{"running|Trip ideas"};
-        QTest::newRow("quit while writing") << "quit" << QStringList{};
+            << "!stop;!start" << L{"running|Trip ideas"};
+        QTest::newRow("quit while writing") << "quit" << L{};
     }
     void writing()
     {
@@ -148,7 +139,7 @@ private slots:
             if (command == "!stop") {
                 m_watcher.stop();
                 QVERIFY(m_watcher.generating().isEmpty());
-                QCOMPARE(poll(), QStringList{});
+                QCOMPARE(poll(), L{});
             } else if (command == "!start") {
                 m_watcher.start();
             } else if (command == "quit") {
@@ -166,15 +157,18 @@ private slots:
     void applicationThatSearches()
     {
         close();
-        QVERIFY(open("/usr/bin/python3", {QFINDTESTDATA("fixtures/gtk_chat_window.py"), "Claude"},
-                     "Claude"));
-        const auto application = m_tree->applications();
-        QVERIFY(m_tree->pushButtons(m_tree->windows(application.first().element).first(), 10));
-        QCOMPARE(poll(), QStringList{});
+        m_watcher.setApps({{"com.openai.codex", "ChatGPT"}});
+        QVERIFY(
+            open("/usr/bin/python3", {QFINDTESTDATA("fixtures/gtk_chat_window.py"), "ChatGPT"}));
+        QTRY_VERIFY_WITH_TIMEOUT(listed("ChatGPT"), 30000);
+        for (const auto &application : m_tree->applications())
+            if (application.name == "ChatGPT")
+                QVERIFY(m_tree->pushButtons(m_tree->windows(application.element).first(), 10));
+        QCOMPARE(poll(), L{});
         QVERIFY(send("button Stop response"));
-        QCOMPARE(poll(), QStringList{"running|Trip ideas"});
+        QCOMPARE(poll(), L{"running|Trip ideas"});
         QVERIFY(send("nobutton"));
-        QCOMPARE(poll(), QStringList{"done|Trip ideas"});
+        QCOMPARE(poll(), L{"done|Trip ideas"});
     }
 };
 
