@@ -15,6 +15,8 @@ namespace {
 // mpv's own speed limits.
 constexpr double minSpeed = 0.01;
 constexpr double maxSpeed = 100.0;
+// Tags the replies to a change of scaling, so the renderers learn when mpv has taken it.
+constexpr uint64_t scalingReply = 1;
 
 enum ObservationId : uint64_t {
     observePause = 1,
@@ -254,14 +256,25 @@ void LoopingPlayer::updateTargetSize()
         m_scaling = scaling;
         int keepAspect = exact && common->mode != FillMode::stretch ? 1 : 0;
         double panScan = exact && common->mode == FillMode::fill ? 1.0 : 0.0;
-        mpv_set_property_async(m_mpv, 0, "keepaspect", MPV_FORMAT_FLAG, &keepAspect);
-        mpv_set_property_async(m_mpv, 0, "panscan", MPV_FORMAT_DOUBLE, &panScan);
+        if (mpv_set_property_async(m_mpv, scalingReply, "keepaspect", MPV_FORMAT_FLAG,
+                                   &keepAspect) >= 0)
+            ++m_scalingReplies;
+        if (mpv_set_property_async(m_mpv, scalingReply, "panscan", MPV_FORMAT_DOUBLE, &panScan) >=
+            0)
+            ++m_scalingReplies;
     }
-    const QSize target = exact ? common->layer : largest;
+    m_pendingTarget = exact ? common->layer : largest;
+    m_pendingExact = exact;
+    if (m_scalingReplies == 0)
+        applyTarget();
+}
+
+void LoopingPlayer::applyTarget()
+{
     if (m_glRenderer)
-        m_glRenderer->setTarget(target, exact);
+        m_glRenderer->setTarget(m_pendingTarget, m_pendingExact);
     if (m_renderer)
-        m_renderer->setTarget(target, exact);
+        m_renderer->setTarget(m_pendingTarget, m_pendingExact);
 }
 
 void LoopingPlayer::onFrameDrawn()
@@ -281,6 +294,11 @@ void LoopingPlayer::drainEvents()
         mpv_event *event = mpv_wait_event(m_mpv, 0);
         if (event->event_id == MPV_EVENT_NONE)
             break;
+        if (event->event_id == MPV_EVENT_SET_PROPERTY_REPLY &&
+            event->reply_userdata == scalingReply && m_scalingReplies > 0) {
+            if (--m_scalingReplies == 0)
+                applyTarget();
+        }
         if (event->event_id == MPV_EVENT_PROPERTY_CHANGE) {
             auto *change = static_cast<mpv_event_property *>(event->data);
             handlePropertyChange(change->name, change->format, change->data);

@@ -110,6 +110,7 @@ private:
     void onFrameDrawn();
     void handlePropertyChange(const char *name, int format, void *data);
     void updateTargetSize();
+    void applyTarget();
 
     QUrl m_url;
     mpv_handle *m_mpv = nullptr;
@@ -124,6 +125,11 @@ private:
     QSize m_videoSize;
     QList<std::pair<const QObject *, FrameRequest>> m_requests;
     int m_scaling = -1; // the fill mode mpv scales for, or -1 for the whole video
+    // mpv takes a new scaling asynchronously; the renderers keep their old target until it has,
+    // so no frame is drawn at the new size with the old scaling (a fitted video stretched once).
+    int m_scalingReplies = 0;
+    QSize m_pendingTarget;
+    bool m_pendingExact = false;
     QByteArray m_rotationFilter;
     std::atomic<bool> m_eventsQueued{false};
     std::atomic<bool> m_frameQueued{false};
