@@ -160,14 +160,14 @@ void benchQueryAndSave(const QString &root)
             matches = model.filteredVideos().size();
         },
         &queryCpuMs);
-    print("query_videos", model.videos().size());
+    print("query_videos", model.videos().urls().size());
     print("query_tags", model.categories().tags().size());
     print("query_matches", matches);
     print("query_ms", queryMs);
     print("query_cpu_ms", queryCpuMs);
 
     CategoryStore &store = model.categories();
-    const QUrl first = model.videos().first();
+    const QUrl first = model.videos().urls().first();
     const double saveMs = medianMs(11, [&] { store.toggle(QStringLiteral("bench"), first); });
     print("categories_assignments", store.assignments().size());
     print("categories_file_bytes", QFileInfo(store.filePath()).size());

@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include "library/ThumbnailCache.h"
 #include "platform/LogSink.h"
 #include "platform/linux/AtSpiBus.h"
 #include "platform/linux/LinuxPowerSources.h"
@@ -45,16 +46,22 @@ AppDelegate::AppDelegate(KeyValueStore &defaults, Scheduler &scheduler, QObject 
 AppDelegate::AppDelegate(KeyValueStore &defaults, Scheduler &scheduler, PowerSources powerSources,
                          QObject *parent)
     : QObject(parent), m_settings(defaults), m_scheduler(scheduler),
+      m_views(m_settings, ThumbnailCache::shared()),
       m_power(std::make_unique<PowerMonitor>(std::move(powerSources))),
       m_randomIndex([](qsizetype count) {
           return static_cast<qsizetype>(QRandomGenerator::global()->bounded(quint64(count)));
       }),
+      m_engineFactory([this](AppSettings &settings, Scheduler &scheduler) {
+          return makeDesktopWallpaperEngine(settings, scheduler, m_views.engine());
+      }),
       m_loginItems(std::make_unique<XdgAutostart>()), m_launchAtLogin(*m_loginItems, defaults),
       m_accessibility(std::make_unique<AtSpiBus>()),
       m_accessibilityRequest(*m_accessibility, defaults, tellInAMessageBox),
-      m_controlWindow(defaults, scheduler)
+      m_library(m_settings, scheduler, m_trash),
+      m_controlWindow(m_views, m_library, defaults, scheduler)
 {
     wireStatusMenu();
+    wireLibrary();
     // Not built yet, joining with its own work: the gallery store.
 }
 
@@ -184,6 +191,12 @@ void AppDelegate::wireStatusMenu()
                 m_engine->controller().updateRates();
         });
     });
+}
+
+void AppDelegate::wireLibrary()
+{
+    connect(&m_library, &LibraryModel::applyRequested, this,
+            [this] { wallpaperController().apply(true); });
 }
 
 void AppDelegate::observeScreens()

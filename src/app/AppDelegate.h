@@ -6,13 +6,16 @@
 #include "app/PowerRules.h"
 #include "app/StatusItem.h"
 #include "app/StatusMenu.h"
+#include "app/ViewEngine.h"
 #include "app/WallpaperEngine.h"
 #include "engine/PowerMonitor.h"
+#include "library/LibraryModel.h"
 #include "platform/AccessibilityBus.h"
 #include "platform/KeyValueStore.h"
 #include "platform/LoginItems.h"
 #include "platform/PowerSource.h"
 #include "platform/Scheduler.h"
+#include "platform/linux/FreedesktopTrash.h"
 #include "settings/AppSettings.h"
 
 #include <QList>
@@ -42,6 +45,8 @@ public:
 
     AppSettings &settings() { return m_settings; }
     Scheduler &scheduler() { return m_scheduler; }
+    // The QML engine every window of the app is made from.
+    ViewEngine &views() { return m_views; }
     PowerMonitor &power() { return *m_power; }
 
     // The end of launching: builds the wallpaper windows, the status item, the island and the
@@ -73,6 +78,8 @@ public:
     // Opens the control-panel window, made on first use and kept.
     void showControls();
     ControlWindow &controlWindow() { return m_controlWindow; }
+    // The library the control panel shows.
+    LibraryModel &library() { return m_library; }
     // The status menu's items for the state of this moment.
     StatusMenuState statusMenuState();
     StatusMenu &statusMenu() { return m_statusMenu; }
@@ -91,15 +98,18 @@ private:
     void observeScreens();
     void setupStatusItem();
     void wireStatusMenu();
+    void wireLibrary();
     void setupPowerRules();
     void toggle(bool (AppSettings::*get)() const, void (AppSettings::*set)(bool));
 
     AppSettings m_settings;
     Scheduler &m_scheduler;
+    // Before everything that makes windows from it, so that it goes after them.
+    ViewEngine m_views;
     QList<QMetaObject::Connection> m_subscriptions;
     std::unique_ptr<PowerMonitor> m_power;
     RandomIndex m_randomIndex;
-    WallpaperEngineFactory m_engineFactory = makeDesktopWallpaperEngine;
+    WallpaperEngineFactory m_engineFactory;
     std::unique_ptr<WallpaperEngine> m_engine;
     bool m_rebuildPending = false;
     std::unique_ptr<LoginItems> m_loginItems;
@@ -108,6 +118,8 @@ private:
     AccessibilityRequest m_accessibilityRequest;
     StatusMenu m_statusMenu;
     std::unique_ptr<StatusItem> m_statusItem;
+    FreedesktopTrash m_trash;
+    LibraryModel m_library;
     ControlWindow m_controlWindow;
     // Declared last: the rules go before the monitor and the engine they use.
     std::unique_ptr<PowerPauseTarget> m_powerTarget;

@@ -1,8 +1,11 @@
 #include "app/ControlWindow.h"
 
+#include "app/ViewEngine.h"
+#include "library/LibraryModel.h"
+
 #include <QGuiApplication>
 #include <QJsonObject>
-#include <QQuickView>
+#include <QQuickWindow>
 #include <QScreen>
 
 namespace quintara {
@@ -11,19 +14,6 @@ namespace {
 
 using namespace std::chrono_literals;
 constexpr auto frameSaveDelay = 500ms;
-
-// Closing hides the window and keeps it, with its state, for the next showing.
-class HidingView final : public QQuickView {
-public:
-    using QQuickView::QQuickView;
-
-protected:
-    void closeEvent(QCloseEvent *event) override
-    {
-        event->ignore();
-        hide();
-    }
-};
 
 QRect frameFrom(const QJsonValue &value)
 {
@@ -43,47 +33,52 @@ bool onSomeScreen(const QRect &frame)
 
 } // namespace
 
-ControlWindow::ControlWindow(KeyValueStore &defaults, Scheduler &scheduler, QObject *parent)
-    : QObject(parent), m_defaults(defaults), m_scheduler(scheduler)
+ControlWindow::ControlWindow(ViewEngine &views, LibraryModel &library, KeyValueStore &defaults,
+                             Scheduler &scheduler, QObject *parent)
+    : QObject(parent), m_views(views), m_library(library), m_defaults(defaults),
+      m_scheduler(scheduler)
 {}
 
 ControlWindow::~ControlWindow()
 {
-    delete m_view;
+    delete m_window;
 }
 
 void ControlWindow::create()
 {
-    m_view = new HidingView;
-    m_view->setTitle(QStringLiteral("Quintara"));
-    m_view->setResizeMode(QQuickView::SizeRootObjectToView);
-    m_view->setSource(QUrl(QStringLiteral("qrc:/qt/qml/Quintara/Views/ControlPanel.qml")));
-    m_view->setMinimumSize(QSize(720, 480));
+    m_window = m_views.createWindow(QStringLiteral("ControlPanel"),
+                                    {{QStringLiteral("library"), QVariant::fromValue(&m_library)}});
+    if (!m_window)
+        return;
+    m_library.appear();
+    m_window->setMinimumSize(QSize(720, 480));
 
     const QRect saved = frameFrom(m_defaults.value(QLatin1String(frameKey)));
     if (saved.isValid() && onSomeScreen(saved)) {
-        m_view->setGeometry(saved);
+        m_window->setGeometry(saved);
     } else {
         QRect frame(QPoint(), initialSize);
         if (QScreen *screen = QGuiApplication::primaryScreen())
             frame.moveCenter(screen->availableGeometry().center());
-        m_view->setGeometry(frame);
+        m_window->setGeometry(frame);
     }
-    connect(m_view, &QWindow::xChanged, this, &ControlWindow::scheduleFrameSave);
-    connect(m_view, &QWindow::yChanged, this, &ControlWindow::scheduleFrameSave);
-    connect(m_view, &QWindow::widthChanged, this, &ControlWindow::scheduleFrameSave);
-    connect(m_view, &QWindow::heightChanged, this, &ControlWindow::scheduleFrameSave);
+    connect(m_window, &QWindow::xChanged, this, &ControlWindow::scheduleFrameSave);
+    connect(m_window, &QWindow::yChanged, this, &ControlWindow::scheduleFrameSave);
+    connect(m_window, &QWindow::widthChanged, this, &ControlWindow::scheduleFrameSave);
+    connect(m_window, &QWindow::heightChanged, this, &ControlWindow::scheduleFrameSave);
 }
 
 void ControlWindow::show()
 {
-    if (!m_view)
+    if (!m_window)
         create();
-    if (m_view->windowStates() & Qt::WindowMinimized)
-        m_view->setWindowStates(m_view->windowStates() & ~Qt::WindowMinimized);
-    m_view->show();
-    m_view->raise();
-    m_view->requestActivate();
+    if (!m_window)
+        return;
+    if (m_window->windowStates() & Qt::WindowMinimized)
+        m_window->setWindowStates(m_window->windowStates() & ~Qt::WindowMinimized);
+    m_window->show();
+    m_window->raise();
+    m_window->requestActivate();
 }
 
 void ControlWindow::scheduleFrameSave()
@@ -94,7 +89,7 @@ void ControlWindow::scheduleFrameSave()
 
 void ControlWindow::saveFrame()
 {
-    const QRect frame = m_view->geometry();
+    const QRect frame = m_window->geometry();
     m_defaults.setValue(QLatin1String(frameKey), QJsonObject{{"x", frame.x()},
                                                              {"y", frame.y()},
                                                              {"width", frame.width()},

@@ -6,35 +6,43 @@
 #include <QObject>
 #include <QRect>
 
-class QQuickView;
+class QQuickWindow;
 
 namespace quintara {
 
-// The control-panel window: made on first use, then kept; closing only hides it. Its frame is
-// saved under "QuintaraControls" and restored when it is made again in a later run.
+class LibraryModel;
+class ViewEngine;
+
+// The control-panel window: made on first use from the app's one QML engine, then kept; closing
+// only hides it. Its frame is saved under "QuintaraControls" and restored when it is made again
+// in a later run. The window's view shows `library`, which appears with the window.
 class ControlWindow : public QObject {
     Q_OBJECT
 public:
     static constexpr char frameKey[] = "QuintaraControls";
     static constexpr QSize initialSize{1180, 780};
 
-    ControlWindow(KeyValueStore &defaults, Scheduler &scheduler, QObject *parent = nullptr);
+    // Nothing is owned; everything must outlive the window.
+    ControlWindow(ViewEngine &views, LibraryModel &library, KeyValueStore &defaults,
+                  Scheduler &scheduler, QObject *parent = nullptr);
     ~ControlWindow() override;
 
     // Shows the window (making it the first time), restores it from minimised, raises it and
     // activates the application.
     void show();
     // The window, once made.
-    QQuickView *window() const { return m_view; }
+    QQuickWindow *window() const { return m_window; }
 
 private:
     void create();
     void scheduleFrameSave();
     void saveFrame();
 
+    ViewEngine &m_views;
+    LibraryModel &m_library;
     KeyValueStore &m_defaults;
     Scheduler &m_scheduler;
-    QQuickView *m_view = nullptr;
+    QQuickWindow *m_window = nullptr;
     ScheduledTask m_pendingSave;
 };
 

@@ -12,8 +12,8 @@ namespace {
 
 class DesktopWallpaperEngine final : public WallpaperEngine {
 public:
-    DesktopWallpaperEngine(AppSettings &settings, Scheduler &scheduler)
-        : m_backend(m_role),
+    DesktopWallpaperEngine(AppSettings &settings, Scheduler &scheduler, QQmlEngine &qml)
+        : m_backend(m_role, qml),
           m_controller(settings, {m_backend, m_displays, m_visibility, m_power, scheduler})
     {}
     WallpaperController &controller() override { return m_controller; }
@@ -31,9 +31,9 @@ private:
 } // namespace
 
 std::unique_ptr<WallpaperEngine> makeDesktopWallpaperEngine(AppSettings &settings,
-                                                            Scheduler &scheduler)
+                                                            Scheduler &scheduler, QQmlEngine &qml)
 {
-    return std::make_unique<DesktopWallpaperEngine>(settings, scheduler);
+    return std::make_unique<DesktopWallpaperEngine>(settings, scheduler, qml);
 }
 
 } // namespace quintara

@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 
+class QQmlEngine;
+
 namespace quintara {
 
 // The wallpaper controller together with the system services it runs on.
@@ -20,8 +22,9 @@ using WallpaperEngineFactory =
     std::function<std::unique_ptr<WallpaperEngine>(AppSettings &settings, Scheduler &scheduler)>;
 
 // The engine on this desktop: Qt's screens, Qt Quick windows placed as X11 desktop windows,
-// libmpv players, EWMH occlusion and the session's screen saver and sleep signals.
+// libmpv players, EWMH occlusion and the session's screen saver and sleep signals. The windows'
+// QML comes from `qml` (the app's one engine), which must outlive the wallpaper engine.
 std::unique_ptr<WallpaperEngine> makeDesktopWallpaperEngine(AppSettings &settings,
-                                                            Scheduler &scheduler);
+                                                            Scheduler &scheduler, QQmlEngine &qml);
 
 } // namespace quintara

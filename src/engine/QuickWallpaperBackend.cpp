@@ -245,15 +245,15 @@ private:
 
 } // namespace
 
-QuickWallpaperBackend::QuickWallpaperBackend(DesktopWindowRole &role)
-    : m_role(role), m_qml(std::make_unique<QQmlEngine>())
+QuickWallpaperBackend::QuickWallpaperBackend(DesktopWindowRole &role, QQmlEngine &qml)
+    : m_role(role), m_qml(qml)
 {}
 
 QuickWallpaperBackend::~QuickWallpaperBackend() = default;
 
 std::unique_ptr<WallpaperWindow> QuickWallpaperBackend::createWindow(const DisplayInfo &display)
 {
-    return std::make_unique<QuickWallpaperWindow>(display, m_role, *m_qml);
+    return std::make_unique<QuickWallpaperWindow>(display, m_role, m_qml);
 }
 
 std::unique_ptr<ChannelPlayer> QuickWallpaperBackend::createPlayer(const QUrl &file)

@@ -15,8 +15,9 @@ class DesktopWindowRole;
 // animated gradient as a Qt Quick rectangle.
 class QuickWallpaperBackend final : public WallpaperBackend {
 public:
-    // `role` (not owned) places each window on the desktop.
-    explicit QuickWallpaperBackend(DesktopWindowRole &role);
+    // `role` (not owned) places each window on the desktop; the gradients come from `qml` (not
+    // owned, the app's one engine).
+    QuickWallpaperBackend(DesktopWindowRole &role, QQmlEngine &qml);
     ~QuickWallpaperBackend() override;
 
     std::unique_ptr<WallpaperWindow> createWindow(const DisplayInfo &display) override;
@@ -24,7 +25,7 @@ public:
 
 private:
     DesktopWindowRole &m_role;
-    std::unique_ptr<QQmlEngine> m_qml; // makes the gradients
+    QQmlEngine &m_qml;
 };
 
 } // namespace quintara

@@ -1,12 +1,21 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
+#include <QtQml/qqmlregistration.h>
 
 namespace quintara {
 
 // What the library grid shows: every video, the untagged ones, one tag's, or the online gallery.
 struct LibraryFilter {
+    Q_GADGET
+    QML_VALUE_TYPE(libraryFilter)
+    Q_PROPERTY(Kind kind MEMBER kind)
+    Q_PROPERTY(QString name MEMBER name)
+
+public:
     enum class Kind { tag, all, untagged, gallery };
+    Q_ENUM(Kind)
 
     Kind kind = Kind::all;
     QString name; // the tag, for Kind::tag only

@@ -6,28 +6,14 @@
 #include "settings/VideoFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QStringMatcher>
 #include <QWindow>
 #include <algorithm>
 
 namespace quintara {
 
 namespace {
-
-// The search ignores spaces and tabs around the query, not newlines.
-QString trimSpacesAndTabs(const QString &text)
-{
-    auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
-    qsizetype start = 0, end = text.size();
-    while (start < end && blank(text[start]))
-        ++start;
-    while (end > start && blank(text[end - 1]))
-        --end;
-    return text.mid(start, end - start);
-}
 
 QString quoted(const QString &text)
 {
@@ -56,7 +42,7 @@ QString LibraryModel::emptyFilterDescription()
     return QStringLiteral("Right-click any video to assign tags.");
 }
 
-LibraryModel::EmptyLibrary LibraryModel::emptyLibrary()
+EmptyLibraryTexts LibraryModel::emptyLibrary()
 {
     return {QStringLiteral("Your library is empty"), QStringLiteral("film.stack"),
             QStringLiteral("Get free 4K wallpapers from the online gallery, or choose a folder of "
@@ -67,7 +53,7 @@ LibraryModel::EmptyLibrary LibraryModel::emptyLibrary()
 LibraryModel::LibraryModel(AppSettings &settings, Scheduler &scheduler, Trash &trash,
                            FolderChooser *chooser, QObject *parent)
     : QObject(parent), m_settings(settings), m_watcher(scheduler), m_chooser(chooser),
-      m_trash(trash)
+      m_trash(trash), m_videos(m_categories, settings), m_filtered(m_videos)
 {
     if (!m_chooser) {
         m_ownChooser = std::make_unique<DialogFolderChooser>();
@@ -75,9 +61,20 @@ LibraryModel::LibraryModel(AppSettings &settings, Scheduler &scheduler, Trash &t
     }
     connect(&m_settings, &AppSettings::libraryFolderChanged, this,
             &LibraryModel::libraryFolderChanged);
-    connect(&m_categories, &CategoryStore::tagsChanged, this, &LibraryModel::invalidate);
-    connect(&m_categories, &CategoryStore::assignmentsChanged, this,
-            &LibraryModel::assignmentsChanged);
+    connect(&m_categories, &CategoryStore::tagsChanged, this, [this] {
+        updateSidebar();
+        emit tagsChanged();
+    });
+    connect(&m_categories, &CategoryStore::assignmentsChanged, this, &LibraryModel::updateSidebar);
+    // The grid's rows follow the list and the tags on their own; what is derived from them
+    // follows the rows.
+    for (QAbstractItemModel *rows : {static_cast<QAbstractItemModel *>(&m_videos),
+                                     static_cast<QAbstractItemModel *>(&m_filtered)}) {
+        connect(rows, &QAbstractItemModel::rowsInserted, this, &LibraryModel::contentChanged);
+        connect(rows, &QAbstractItemModel::rowsRemoved, this, &LibraryModel::contentChanged);
+        connect(rows, &QAbstractItemModel::modelReset, this, &LibraryModel::contentChanged);
+    }
+    updateSidebar();
 }
 
 LibraryModel::~LibraryModel() = default;
@@ -100,19 +97,11 @@ void LibraryModel::appear()
 void LibraryModel::reloadVideos()
 {
     m_categories.reloadIfChanged();
-    QList<QUrl> videos = listLibrary(m_settings.libraryFolder());
-    if (videos == m_videos)
+    const QList<QUrl> videos = listLibrary(m_settings.libraryFolder());
+    if (videos == m_videos.urls())
         return;
-    m_videos = std::move(videos);
-    m_entries.clear();
-    m_entries.reserve(m_videos.size());
-    for (const QUrl &url : std::as_const(m_videos)) {
-        const QString title = displayTitle(url);
-        m_entries.append({url, url.fileName(), title, title.toCaseFolded()});
-    }
-    m_entryTags.reset();
-    emit videosChanged();
-    invalidate();
+    m_videos.setUrls(videos);
+    updateSidebar();
 }
 
 void LibraryModel::chooseFolder()
@@ -142,33 +131,21 @@ void LibraryModel::startWatching()
         m_watcher.watch(folder, [this] { reloadVideos(); });
 }
 
-void LibraryModel::invalidate()
+void LibraryModel::updateSidebar()
 {
-    m_filtered.reset();
-    emit contentChanged();
-}
-
-void LibraryModel::assignmentsChanged()
-{
-    m_entryTags.reset();
-    invalidate();
-}
-
-const std::vector<LibraryModel::EntryTags> &LibraryModel::entryTags() const
-{
-    if (!m_entryTags) {
-        const CategoryStore::Assignments &assignments = m_categories.assignments();
-        std::vector<EntryTags> index;
-        index.reserve(m_entries.size());
-        for (const Entry &entry : m_entries) {
-            EntryTags tags{assignments.value(entry.fileName), {}};
-            for (const QString &tag : std::as_const(tags.tags))
-                tags.folded.append(tag.toCaseFolded());
-            index.push_back(std::move(tags));
-        }
-        m_entryTags = std::move(index);
-    }
-    return *m_entryTags;
+    const QList<QUrl> &videos = m_videos.urls();
+    const QString library = QStringLiteral("Library");
+    QList<SidebarRow> rows{{library, QStringLiteral("All Wallpapers"),
+                            QStringLiteral("square.grid.2x2"), int(videos.size()),
+                            LibraryFilter::all()},
+                           {library, QStringLiteral("Untagged"), QStringLiteral("tag.slash"),
+                            int(m_categories.untagged(videos).size()), LibraryFilter::untagged()},
+                           {QStringLiteral("Discover"), QStringLiteral("Online Gallery"),
+                            QStringLiteral("globe"), m_galleryCount, LibraryFilter::gallery()}};
+    for (const QString &tag : m_categories.tags())
+        rows.append({QStringLiteral("Tags"), tag, QStringLiteral("tag"),
+                     int(m_categories.count(tag, videos)), LibraryFilter::tag(tag)});
+    m_sidebar.setRows(rows);
 }
 
 void LibraryModel::setFilter(const LibraryFilter &filter)
@@ -176,8 +153,9 @@ void LibraryModel::setFilter(const LibraryFilter &filter)
     if (filter == m_filter)
         return;
     m_filter = filter;
+    m_filtered.setFilter(filter);
     emit filterChanged();
-    invalidate();
+    emit contentChanged();
 }
 
 void LibraryModel::setQuery(const QString &query)
@@ -185,8 +163,9 @@ void LibraryModel::setQuery(const QString &query)
     if (query == m_query)
         return;
     m_query = query;
+    m_filtered.setQuery(query);
     emit queryChanged();
-    invalidate();
+    emit contentChanged();
 }
 
 void LibraryModel::setGalleryCount(int count)
@@ -194,34 +173,7 @@ void LibraryModel::setGalleryCount(int count)
     if (count == m_galleryCount)
         return;
     m_galleryCount = count;
-    emit contentChanged();
-}
-
-QList<QUrl> LibraryModel::filteredVideos() const
-{
-    if (m_filtered)
-        return *m_filtered;
-    QList<QUrl> result;
-    if (m_filter.kind != LibraryFilter::Kind::gallery) {
-        // Case-insensitive by Unicode case folding, on both sides.
-        const QString query = trimSpacesAndTabs(m_query).toCaseFolded();
-        const QStringMatcher matcher(query, Qt::CaseSensitive);
-        const auto matches = [&](const QString &text) { return matcher.indexIn(text) >= 0; };
-        const std::vector<EntryTags> &index = entryTags();
-        for (size_t i = 0; i < index.size(); ++i) {
-            const Entry &entry = m_entries[qsizetype(i)];
-            const EntryTags &tags = index[i];
-            if (m_filter.kind == LibraryFilter::Kind::untagged && !tags.tags.isEmpty())
-                continue;
-            if (m_filter.kind == LibraryFilter::Kind::tag && !tags.tags.contains(m_filter.name))
-                continue;
-            if (query.isEmpty() || matches(entry.foldedTitle) ||
-                std::any_of(tags.folded.begin(), tags.folded.end(), matches))
-                result.append(entry.url);
-        }
-    }
-    m_filtered = result;
-    return result;
+    updateSidebar();
 }
 
 QString LibraryModel::headerTitle() const
@@ -259,27 +211,11 @@ LibraryModel::DetailView LibraryModel::detailView() const
 {
     if (m_filter.kind == LibraryFilter::Kind::gallery)
         return DetailView::gallery;
-    if (m_videos.isEmpty())
+    if (m_videos.urls().isEmpty())
         return DetailView::emptyLibrary;
-    if (filteredVideos().isEmpty())
+    if (m_filtered.rowCount() == 0)
         return m_query.isEmpty() ? DetailView::emptyFilter : DetailView::noSearchResults;
     return DetailView::grid;
-}
-
-QList<LibraryModel::SidebarRow> LibraryModel::sidebarRows() const
-{
-    const QString library = QStringLiteral("Library");
-    QList<SidebarRow> rows{{library, QStringLiteral("All Wallpapers"),
-                            QStringLiteral("square.grid.2x2"), int(m_videos.size()),
-                            LibraryFilter::all()},
-                           {library, QStringLiteral("Untagged"), QStringLiteral("tag.slash"),
-                            int(m_categories.untagged(m_videos).size()), LibraryFilter::untagged()},
-                           {QStringLiteral("Discover"), QStringLiteral("Online Gallery"),
-                            QStringLiteral("globe"), m_galleryCount, LibraryFilter::gallery()}};
-    for (const QString &tag : m_categories.tags())
-        rows.append({QStringLiteral("Tags"), tag, QStringLiteral("tag"),
-                     int(m_categories.count(tag, m_videos)), LibraryFilter::tag(tag)});
-    return rows;
 }
 
 QString LibraryModel::folderButtonTitle() const
@@ -290,35 +226,34 @@ QString LibraryModel::folderButtonTitle() const
     return QDir(folder.toLocalFile()).dirName();
 }
 
-LibraryModel::TagPrompt LibraryModel::beginNewTag(const std::optional<QUrl> &target)
+void LibraryModel::toggleTag(const QString &tag, const QUrl &video)
 {
-    m_newTagTarget = target;
-    m_newTagName.clear();
+    m_categories.toggle(tag, video);
+}
+
+TagPrompt LibraryModel::beginNewTag(const QUrl &target)
+{
+    m_newTagTarget = target.isEmpty() ? std::nullopt : std::optional<QUrl>(target);
     const QString message =
-        target ? QStringLiteral("The new tag will be applied to ") +
-                     quoted(QFileInfo(target->fileName()).completeBaseName()) + QStringLiteral(".")
-               : QStringLiteral("Tags let you group wallpapers. Right-click a video to assign "
-                                "them.");
+        m_newTagTarget
+            ? QStringLiteral("The new tag will be applied to ") +
+                  quoted(QFileInfo(target.fileName()).completeBaseName()) + QStringLiteral(".")
+            : QStringLiteral("Tags let you group wallpapers. Right-click a video to "
+                             "assign them.");
     return {QStringLiteral("New Tag"),  message,
             QStringLiteral("Tag name"), {},
             QStringLiteral("Add"),      QStringLiteral("Cancel")};
 }
 
-void LibraryModel::confirmNewTag()
+void LibraryModel::confirmNewTag(const QString &name)
 {
-    const std::optional<QString> tag = m_categories.addTag(m_newTagName);
+    const std::optional<QString> tag = m_categories.addTag(name);
     if (tag && m_newTagTarget && !m_categories.has(*tag, *m_newTagTarget))
         m_categories.toggle(*tag, *m_newTagTarget);
     cancelNewTag();
 }
 
-void LibraryModel::cancelNewTag()
-{
-    m_newTagName.clear();
-    m_newTagTarget.reset();
-}
-
-LibraryModel::TagPrompt LibraryModel::renamePrompt(const QString &tag) const
+TagPrompt LibraryModel::renamePrompt(const QString &tag) const
 {
     return {QStringLiteral("Rename Tag"), {},
             QStringLiteral("Tag name"),   tag,
@@ -335,11 +270,11 @@ void LibraryModel::confirmRename(const QString &tag, const QString &newName)
         setFilter(LibraryFilter::tag(kept));
 }
 
-LibraryModel::Confirmation LibraryModel::deleteConfirmation(const QString &tag) const
+Confirmation LibraryModel::deleteConfirmation(const QString &tag) const
 {
     return {QStringLiteral("Delete ") + quoted(tag) + QStringLiteral("?"),
             QStringLiteral("Removes the tag from %1 video(s). The video files are not touched.")
-                .arg(m_categories.count(tag, m_videos)),
+                .arg(m_categories.count(tag, m_videos.urls())),
             QStringLiteral("Delete Tag"), QStringLiteral("Cancel")};
 }
 
@@ -350,7 +285,7 @@ void LibraryModel::confirmDelete(const QString &tag)
     m_categories.deleteTag(tag);
 }
 
-LibraryModel::Confirmation LibraryModel::beginMoveToTrash(const QUrl &video)
+Confirmation LibraryModel::beginMoveToTrash(const QUrl &video)
 {
     m_trashTarget = video;
     const QString message =
@@ -374,7 +309,7 @@ void LibraryModel::confirmMoveToTrash()
 void LibraryModel::moveToTrash(const QUrl &video)
 {
     // The video that takes its place in the grid.
-    QList<QUrl> remaining = m_videos;
+    QList<QUrl> remaining = m_videos.urls();
     const qsizetype index = std::max<qsizetype>(0, remaining.indexOf(video));
     remaining.removeAll(video);
     const QUrl replacement =
@@ -389,8 +324,7 @@ void LibraryModel::moveToTrash(const QUrl &video)
         return;
     }
     m_settings.forget(video, replacement);
-    if (onApply)
-        onApply();
+    emit applyRequested();
     m_categories.forget(video);
     reloadVideos();
 }

@@ -150,6 +150,21 @@ ThumbnailCache::~ThumbnailCache()
     m_pool.waitForDone();
 }
 
+QUrl ThumbnailCache::posterSource(const QUrl &video)
+{
+    const QByteArray id =
+        video.toEncoded().toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
+    return QUrl(QStringLiteral("image://%1/%2")
+                    .arg(QLatin1String(posterProviderId), QString::fromLatin1(id)));
+}
+
+QUrl ThumbnailCache::videoOfPosterId(const QString &id)
+{
+    const auto decoded = QByteArray::fromBase64Encoding(
+        id.toLatin1(), QByteArray::Base64UrlEncoding | QByteArray::AbortOnBase64DecodingErrors);
+    return decoded ? QUrl::fromEncoded(*decoded, QUrl::StrictMode) : QUrl();
+}
+
 ThumbnailCache &ThumbnailCache::shared()
 {
     static QPointer<ThumbnailCache> cache;

@@ -31,6 +31,13 @@ public:
     // The process's one cache, owned by the application object.
     static ThumbnailCache &shared();
 
+    // Posters reach QML as images of the "poster" image provider: the video's URL, encoded so
+    // that no character of a file name can upset the image URL.
+    static constexpr char posterProviderId[] = "poster";
+    static QUrl posterSource(const QUrl &video);
+    // The video of a poster image's id (the part after "image://poster/"); empty if malformed.
+    static QUrl videoOfPosterId(const QString &id);
+
     // Calls `done` on the main thread with the poster, or with a null image when no frame could
     // be taken. A stored poster is handed over at once, before this returns; otherwise the frame
     // is decoded off the main thread. Requests for a URL already being decoded share that work.

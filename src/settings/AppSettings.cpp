@@ -1,5 +1,7 @@
 #include "settings/AppSettings.h"
 
+#include "settings/QmlSingleton.h"
+
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -42,6 +44,11 @@ AppSettings::AppSettings(KeyValueStore &defaults, QObject *parent)
     : QObject(parent), m_defaults(defaults)
 {
     load();
+}
+
+AppSettings *AppSettings::create(QQmlEngine *qml, QJSEngine *)
+{
+    return qml_singleton::instance<AppSettings>(qml);
 }
 
 QUrl AppSettings::defaultLibrary()
@@ -263,6 +270,56 @@ void AppSettings::forget(const QUrl &url, const QUrl &replacement)
 
     if (m_currentVideo == url)
         setCurrentVideo(replacement);
+}
+
+void AppSettings::setIslandSourceEnabled(IslandSource source, bool enabled)
+{
+    IslandSourceSet sources = m_islandSources;
+    if (enabled)
+        sources.insert(source);
+    else
+        sources.erase(source);
+    setIslandSources(sources);
+}
+
+QVariantMap AppSettings::screenVideoMap() const
+{
+    QVariantMap map;
+    for (auto it = m_screenVideos.cbegin(); it != m_screenVideos.cend(); ++it)
+        map.insert(it.key(), it.value());
+    return map;
+}
+
+QVariantMap AppSettings::speedMap() const
+{
+    QVariantMap map;
+    for (auto it = m_speeds.cbegin(); it != m_speeds.cend(); ++it)
+        map.insert(it.key(), it.value());
+    return map;
+}
+
+QList<IslandSource> AppSettings::islandSourceList() const
+{
+    return {m_islandSources.begin(), m_islandSources.end()};
+}
+
+QVariantList AppSettings::fillModeCases()
+{
+    QVariantList cases;
+    for (FillMode mode : allFillModes)
+        cases.append(QVariantMap{{QStringLiteral("value"), int(mode)},
+                                 {QStringLiteral("raw"), rawValue(mode)},
+                                 {QStringLiteral("label"), label(mode)}});
+    return cases;
+}
+
+QVariantList AppSettings::islandSourceCases()
+{
+    QVariantList cases;
+    for (IslandSource source : allIslandSources)
+        cases.append(QVariantMap{{QStringLiteral("value"), int(source)},
+                                 {QStringLiteral("raw"), rawValue(source)}});
+    return cases;
 }
 
 } // namespace quintara

@@ -4,11 +4,18 @@
 #include "settings/FillMode.h"
 #include "settings/IslandSource.h"
 
+#include <QList>
 #include <QMap>
 #include <QObject>
 #include <QString>
 #include <QUrl>
+#include <QVariantList>
+#include <QVariantMap>
+#include <QtQml/qqmlregistration.h>
 #include <optional>
+
+class QQmlEngine;
+class QJSEngine;
 
 namespace quintara {
 
@@ -16,8 +23,14 @@ namespace quintara {
 // assignment notifies the `...WillChange` observers with the new value (the property still holds
 // the old one while they run), stores it, writes the whole set back, and then emits `...Changed`
 // for bindings. An observer that needs the settings' new state defers its work.
+//
+// QML sees the one instance the composition root made (`import Quintara.Settings`, then
+// `AppSettings.spanScreens`). QML cannot name lower-case enumerators, so it takes enumeration
+// cases from `fillModeCases` and `islandSourceCases`.
 class AppSettings : public QObject {
     Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
     Q_PROPERTY(
         QUrl libraryFolder READ libraryFolder WRITE setLibraryFolder NOTIFY libraryFolderChanged)
     Q_PROPERTY(QUrl currentVideo READ currentVideo WRITE setCurrentVideo NOTIFY currentVideoChanged)
@@ -29,6 +42,18 @@ class AppSettings : public QObject {
     Q_PROPERTY(bool pauseInLowPower READ pauseInLowPower WRITE setPauseInLowPower NOTIFY
                    pauseInLowPowerChanged)
     Q_PROPERTY(bool pauseWhenHot READ pauseWhenHot WRITE setPauseWhenHot NOTIFY pauseWhenHotChanged)
+    Q_PROPERTY(quintara::fill_mode::FillMode fillMode READ fillMode WRITE setFillMode NOTIFY
+                   fillModeChanged)
+    // Display id to file URL.
+    Q_PROPERTY(QVariantMap screenVideos READ screenVideoMap NOTIFY screenVideosChanged)
+    // File name to speed.
+    Q_PROPERTY(QVariantMap speeds READ speedMap NOTIFY speedsChanged)
+    Q_PROPERTY(QList<quintara::island_source::IslandSource> islandSources READ islandSourceList
+                   NOTIFY islandSourcesChanged)
+    // Every case in order, as {value, raw, label} and {value, raw}; `value` is the number QML
+    // compares with and assigns.
+    Q_PROPERTY(QVariantList fillModeCases READ fillModeCases CONSTANT)
+    Q_PROPERTY(QVariantList islandSourceCases READ islandSourceCases CONSTANT)
 
 public:
     using ScreenVideos = QMap<QString, QUrl>;
@@ -39,6 +64,9 @@ public:
 
     // Loads every setting from `defaults` (not owned; it must outlive the settings).
     explicit AppSettings(KeyValueStore &defaults, QObject *parent = nullptr);
+
+    // The instance the composition root provided to `qml`.
+    static AppSettings *create(QQmlEngine *qml, QJSEngine *);
 
     // ~/Movies/Quintara, created with its parents when missing (a failure is ignored).
     static QUrl defaultLibrary();
@@ -79,12 +107,21 @@ public:
     // `url` for it, or removes its entry when `url` is the current video.
     void setVideo(const QUrl &url, const std::optional<QString> &screen);
     // 1.0 for an absent URL or a file with no stored speed.
-    double speed(const QUrl &url) const;
+    Q_INVOKABLE double speed(const QUrl &url) const;
     // Clamped to 0.25...1.5; a speed within 0.001 of 1.0 removes the entry.
-    void setSpeed(double speed, const QUrl &url);
+    Q_INVOKABLE void setSpeed(double speed, const QUrl &url);
     // A wallpaper file left the library: its speed and per-display uses go, and when it was the
     // current video, `replacement` (possibly empty) takes its place.
     void forget(const QUrl &url, const QUrl &replacement);
+    // Switches one kind of island content on or off.
+    Q_INVOKABLE void setIslandSourceEnabled(quintara::island_source::IslandSource source,
+                                            bool enabled);
+
+    QVariantMap screenVideoMap() const;
+    QVariantMap speedMap() const;
+    QList<IslandSource> islandSourceList() const;
+    static QVariantList fillModeCases();
+    static QVariantList islandSourceCases();
 
     // The store itself, for the flags kept beside the settings.
     KeyValueStore &defaults() { return m_defaults; }

@@ -1,16 +1,44 @@
 import QtQuick
+import QtQuick.Controls
+import Quintara.Library
+import Quintara.Settings
 
-// The control panel's page. Its library, displays and settings arrive with the control panel
-// itself; until then the window shows its title.
-Rectangle {
-    color: palette.window
-    SystemPalette { id: palette }
+// The control-panel window. Its library, displays and settings arrive with the control panel
+// itself; until then it shows its title. Closing hides it: the window is kept for the next
+// showing.
+ApplicationWindow {
+    id: window
 
-    Text {
+    // The library the sidebar and the grid show.
+    required property LibraryModel library
+
+    title: "Quintara"
+    color: systemPalette.window
+
+    onClosing: close => {
+        close.accepted = false
+        window.hide()
+    }
+
+    SystemPalette {
+        id: systemPalette
+    }
+
+    Row {
         anchors.centerIn: parent
-        text: "Quintara"
-        font.pixelSize: 38
-        font.bold: true
-        color: palette.windowText
+        spacing: 12
+
+        Symbol {
+            anchors.verticalCenter: parent.verticalCenter
+            name: "sparkles"
+            color: Brand.accent
+            size: 34
+        }
+        Label {
+            anchors.verticalCenter: parent.verticalCenter
+            text: window.title
+            font: Brand.display
+            color: systemPalette.windowText
+        }
     }
 }

@@ -9,7 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QQuickItem>
-#include <QQuickView>
+#include <QQuickWindow>
 
 using namespace quintara;
 using namespace std::chrono_literals;
@@ -357,7 +357,7 @@ private slots:
         QCOMPARE(delegate.controlWindow().window() != nullptr, onboarded);
         // Reopening always shows it, and never a second one.
         QVERIFY(delegate.applicationShouldHandleReopen());
-        QQuickView *window = delegate.controlWindow().window();
+        QQuickWindow *window = delegate.controlWindow().window();
         QVERIFY(window && window->isVisible());
         delegate.applicationShouldHandleReopen();
         QCOMPARE(delegate.controlWindow().window(), window);

@@ -1,17 +1,40 @@
 #include "TestMain.h"
 #include "VirtualScheduler.h"
 #include "app/ControlWindow.h"
+#include "app/ViewEngine.h"
+#include "library/LibraryModel.h"
+#include "library/ThumbnailCache.h"
+#include "platform/linux/FreedesktopTrash.h"
 #include "platform/linux/JsonFileStore.h"
+#include "settings/AppSettings.h"
 
 #include <QFile>
 #include <QGuiApplication>
 #include <QJsonObject>
-#include <QQuickView>
+#include <QQuickWindow>
 #include <QScreen>
 #include <QSignalSpy>
 
 using namespace quintara;
 using namespace std::chrono_literals;
+
+namespace {
+
+// The control window over the app's QML engine and a library model.
+struct Panel {
+    explicit Panel(JsonFileStore &store)
+        : settings(store), views(settings, ThumbnailCache::shared()),
+          library(settings, clock, trash), controls(views, library, store, clock)
+    {}
+    test::VirtualScheduler clock;
+    AppSettings settings;
+    ViewEngine views;
+    FreedesktopTrash trash;
+    LibraryModel library;
+    ControlWindow controls;
+};
+
+} // namespace
 
 class ControlWindowTest : public QObject {
     Q_OBJECT
@@ -22,10 +45,10 @@ private slots:
     void firstOpeningIsCentredAtItsSize()
     {
         JsonFileStore store(JsonFileStore::defaultPath());
-        test::VirtualScheduler clock;
-        ControlWindow controls(store, clock);
+        Panel panel(store);
+        ControlWindow &controls = panel.controls;
         controls.show();
-        QQuickView *view = controls.window();
+        QQuickWindow *view = controls.window();
         QVERIFY(view);
         QCOMPARE(view->title(), QStringLiteral("Quintara"));
         QCOMPARE(view->size(), ControlWindow::initialSize);
@@ -33,16 +56,17 @@ private slots:
         const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
         QVERIFY2((view->geometry().center() - centre).manhattanLength() < 60,
                  qPrintable(QStringLiteral("%1,%2").arg(view->x()).arg(view->y())));
-        QVERIFY(view->rootObject()); // the page loaded
+        // The page loaded with its library.
+        QCOMPARE(view->property("library").value<QObject *>(), &panel.library);
     }
 
     void showingAgainReusesAndRestoresTheWindow()
     {
         JsonFileStore store(JsonFileStore::defaultPath());
-        test::VirtualScheduler clock;
-        ControlWindow controls(store, clock);
+        Panel panel(store);
+        ControlWindow &controls = panel.controls;
         controls.show();
-        QQuickView *first = controls.window();
+        QQuickWindow *first = controls.window();
         QVERIFY(QTest::qWaitForWindowExposed(first));
         controls.show();
         controls.show();
@@ -66,23 +90,23 @@ private slots:
         const QRect moved(100, 120, 900, 640);
         {
             JsonFileStore store(JsonFileStore::defaultPath());
-            test::VirtualScheduler clock;
-            ControlWindow controls(store, clock);
+            Panel panel(store);
+            ControlWindow &controls = panel.controls;
             controls.show();
             QVERIFY(QTest::qWaitForWindowExposed(controls.window()));
-            clock.advance(1s);
+            panel.clock.advance(1s);
             // The window manager confirms the new frame asynchronously.
             QSignalSpy resized(controls.window(), &QWindow::heightChanged);
             controls.window()->setGeometry(moved);
             QTRY_VERIFY(resized.count() > 0);
-            clock.advance(1s);
+            panel.clock.advance(1s);
             const QJsonObject saved = store.value("QuintaraControls").toObject();
             QCOMPARE(saved.value("width").toInt(), 900);
             QCOMPARE(saved.value("height").toInt(), 640);
         }
         JsonFileStore store(JsonFileStore::defaultPath());
-        test::VirtualScheduler clock;
-        ControlWindow controls(store, clock);
+        Panel panel(store);
+        ControlWindow &controls = panel.controls;
         controls.show();
         QCOMPARE(controls.window()->size(), moved.size());
     }
@@ -92,8 +116,8 @@ private slots:
         JsonFileStore store(JsonFileStore::defaultPath());
         store.setValue("QuintaraControls",
                        QJsonObject{{"x", 90000}, {"y", 90000}, {"width", 800}, {"height", 600}});
-        test::VirtualScheduler clock;
-        ControlWindow controls(store, clock);
+        Panel panel(store);
+        ControlWindow &controls = panel.controls;
         controls.show();
         QCOMPARE(controls.window()->size(), ControlWindow::initialSize);
         QVERIFY(

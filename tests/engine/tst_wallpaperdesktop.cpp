@@ -8,6 +8,7 @@
 #include "platform/linux/X11DesktopVisibility.h"
 
 #include <QProcess>
+#include <QQmlEngine>
 #include <QQuickWindow>
 #include <QRegularExpression>
 #include <QScreen>
@@ -50,7 +51,8 @@ struct Desktop {
     test::VirtualScheduler scheduler;
     MemoryLogSink log;
     ScopedLogSink scope{&log};
-    std::unique_ptr<WallpaperEngine> engine = makeDesktopWallpaperEngine(settings, scheduler);
+    QQmlEngine qml;
+    std::unique_ptr<WallpaperEngine> engine = makeDesktopWallpaperEngine(settings, scheduler, qml);
     WallpaperController &controller = engine->controller();
 };
 
