@@ -6,48 +6,28 @@
 
 namespace quintara::test {
 
-// Power sources the test sets by hand. Every assignment reports a change, even to the same
+// A power source the test sets by hand. Every assignment reports a change, even to the same
 // value, the way a system notification may arrive without anything having changed.
-class FakeBattery final : public BatterySource {
-    Q_OBJECT
+template <typename Source, typename Value> class FakeSource : public Source {
 public:
+    void set(Value value)
+    {
+        m_value = value;
+        emit this->changed();
+    }
+
+protected:
+    Value m_value{};
+};
+
+struct FakeBattery final : FakeSource<BatterySource, bool> {
     bool onBattery() const override { return m_value; }
-    void set(bool value)
-    {
-        m_value = value;
-        emit changed();
-    }
-
-private:
-    bool m_value = false;
 };
-
-class FakePowerSaver final : public PowerSaverSource {
-    Q_OBJECT
-public:
+struct FakePowerSaver final : FakeSource<PowerSaverSource, bool> {
     bool powerSaver() const override { return m_value; }
-    void set(bool value)
-    {
-        m_value = value;
-        emit changed();
-    }
-
-private:
-    bool m_value = false;
 };
-
-class FakeThermal final : public ThermalSource {
-    Q_OBJECT
-public:
+struct FakeThermal final : FakeSource<ThermalSource, ThermalPressure> {
     ThermalPressure pressure() const override { return m_value; }
-    void set(ThermalPressure value)
-    {
-        m_value = value;
-        emit changed();
-    }
-
-private:
-    ThermalPressure m_value = ThermalPressure::nominal;
 };
 
 // Fake sources handed to a monitor, with the test keeping a way to set them.

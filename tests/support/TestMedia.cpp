@@ -6,29 +6,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
 
 namespace quintara::test {
 
 namespace {
 
-QString cacheDir()
-{
-    QString dir = qEnvironmentVariable("QUINTARA_TEST_MEDIA_DIR");
-    if (dir.isEmpty())
-        dir = QDir::tempPath() + QStringLiteral("/quintara-test-media");
-    QDir().mkpath(dir);
-    return dir;
-}
-
 bool runFfmpeg(const QStringList &arguments)
 {
     QProcess ffmpeg;
     ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 QStringList{QStringLiteral("-nostdin"), QStringLiteral("-loglevel"),
-                             QStringLiteral("error"), QStringLiteral("-y")} +
-                     arguments);
+    ffmpeg.start("ffmpeg", QStringList{"-nostdin", "-loglevel", "error", "-y"} + arguments);
     if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0) {
         qWarning("ffmpeg failed: %s", ffmpeg.readAll().constData());
         return false;
@@ -47,41 +34,40 @@ QString testVideo(const VideoSpec &spec)
                             .arg(spec.fps)
                             .arg(spec.source, spec.codec)
                             .arg(spec.rotation);
-    const QString hash = QString::fromLatin1(
-        QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(12));
+    QString dir = qEnvironmentVariable("QUINTARA_TEST_MEDIA_DIR");
+    if (dir.isEmpty())
+        dir = QDir::tempPath() + "/quintara-test-media";
+    QDir().mkpath(dir);
+    const QByteArray hash = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1);
     const QString path =
-        cacheDir() + QStringLiteral("/clip-") + hash + QLatin1Char('.') + spec.extension;
+        dir + "/clip-" + QString::fromLatin1(hash.toHex().left(12)) + "." + spec.extension;
     if (QFileInfo::exists(path))
         return path;
 
     // Write under a private name and rename, so tests running side by side never see half a file.
-    const QString partial =
-        path +
-        QStringLiteral(".%1.part.%2").arg(QCoreApplication::applicationPid()).arg(spec.extension);
+    const QString partial = QStringLiteral("%1.%2.part.%3")
+                                .arg(path)
+                                .arg(QCoreApplication::applicationPid())
+                                .arg(spec.extension);
     const QString lavfi = QStringLiteral("%1=size=%2x%3:rate=%4")
                               .arg(spec.source)
                               .arg(spec.width)
                               .arg(spec.height)
                               .arg(spec.fps);
-    QStringList encode{QStringLiteral("-f"),       QStringLiteral("lavfi"),
-                       QStringLiteral("-i"),       lavfi,
-                       QStringLiteral("-t"),       QString::number(spec.seconds),
-                       QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"),
-                       QStringLiteral("-c:v"),     spec.codec};
-    if (spec.codec == QLatin1String("libx264"))
-        encode << QStringLiteral("-preset") << QStringLiteral("ultrafast");
-    bool ok;
-    if (spec.rotation == 0) {
-        ok = runFfmpeg(encode << partial);
-    } else {
-        // The display matrix is written only when stream-copying.
-        const QString plain = partial + QStringLiteral(".plain.") + spec.extension;
-        ok = runFfmpeg(QStringList(encode) << plain) &&
-             runFfmpeg({QStringLiteral("-i"), plain, QStringLiteral("-c"), QStringLiteral("copy"),
-                        QStringLiteral("-metadata:s:v:0"),
-                        QStringLiteral("rotate=%1").arg(spec.rotation), partial});
-        QFile::remove(plain);
-    }
+    QStringList encode{
+        "-f",       "lavfi",   "-i",   lavfi,     "-t", QString::number(spec.seconds),
+        "-pix_fmt", "yuv420p", "-c:v", spec.codec};
+    if (spec.codec == "libx264")
+        encode << "-preset"
+               << "ultrafast";
+    // The display matrix is written only when stream-copying.
+    const QString plain = partial + ".plain." + spec.extension;
+    const bool ok = spec.rotation == 0
+                        ? runFfmpeg(encode << partial)
+                        : runFfmpeg(encode << plain) &&
+                              runFfmpeg({"-i", plain, "-c", "copy", "-metadata:s:v:0",
+                                         QStringLiteral("rotate=%1").arg(spec.rotation), partial});
+    QFile::remove(plain);
     if (!ok || !QFile::rename(partial, path)) {
         QFile::remove(partial);
         if (!QFileInfo::exists(path))

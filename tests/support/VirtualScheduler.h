@@ -18,6 +18,8 @@ public:
     void runPending() { advance(Duration::zero()); }
     // Tasks scheduled and not yet run or cancelled.
     std::size_t pendingCount() const { return m_tasks.size(); }
+    // Tasks ever scheduled.
+    std::size_t scheduledCount() const { return m_next - 1; }
 
     // Open to wrappers in tests that count or observe what is scheduled.
     TaskId start(Duration delay, bool repeat, QObject *context, Task task) override;

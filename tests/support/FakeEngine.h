@@ -6,8 +6,6 @@
 #include "platform/DisplayServer.h"
 
 #include <QList>
-#include <QSet>
-#include <algorithm>
 #include <memory>
 
 // Stand-ins for the windows, layers, players and displays of the wallpaper engine. Each keeps a
@@ -58,8 +56,7 @@ public:
         mode = m;
         geometryDurations.append(duration);
     }
-
-    // Plays the first frame arriving.
+    // The first frame arrives.
     void becomeReady()
     {
         ready = true;
@@ -88,8 +85,10 @@ public:
     void orderFront() override { front = true; }
     std::unique_ptr<WallpaperLayer> addVideoLayer(ChannelPlayer &player, const QRectF &frame,
                                                   FillMode mode, double opacity) override;
-    std::unique_ptr<WallpaperLayer> addGradientLayer(double opacity) override;
-
+    std::unique_ptr<WallpaperLayer> addGradientLayer(double opacity) override
+    {
+        return std::make_unique<FakeLayer>(this, nullptr, true, opacity);
+    }
     FakeLayer *top() const { return layers.isEmpty() ? nullptr : layers.last(); }
 
     FakeBackend *backend;
@@ -107,12 +106,9 @@ public:
     }
     std::unique_ptr<ChannelPlayer> createPlayer(const QUrl &file) override
     {
-        auto record = std::make_shared<PlayerRecord>();
-        record->url = file;
-        players.append(record);
-        return std::make_unique<FakePlayer>(record);
+        players.append(std::make_shared<PlayerRecord>(PlayerRecord{file}));
+        return std::make_unique<FakePlayer>(players.last());
     }
-
     // The live window of the display with this name.
     FakeWindow *window(const QString &name) const
     {
@@ -170,11 +166,6 @@ FakeWindow::addVideoLayer(ChannelPlayer &player, const QRectF &frame, FillMode m
     layer->frame = frame;
     layer->mode = mode;
     return layer;
-}
-
-inline std::unique_ptr<WallpaperLayer> FakeWindow::addGradientLayer(double opacity)
-{
-    return std::make_unique<FakeLayer>(this, nullptr, true, opacity);
 }
 
 class FakeDisplays final : public DisplayServer {
