@@ -1,48 +1,34 @@
 #include "FakeEngine.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
+#include "engine/VideoGeometry.h"
 #include "engine/WallpaperController.h"
 #include "platform/LogSink.h"
 
 #include <QDir>
-#include <QFile>
-#include <QJsonObject>
+#include <limits>
 
 using namespace quintara;
 using namespace std::chrono_literals;
-using test::FakeLayer;
+using Reason = OptionalPauseReason;
 
 Q_DECLARE_METATYPE(OptionalPauseReason)
+Q_DECLARE_METATYPE(FillMode)
 
 namespace {
 
-class MemoryStore final : public KeyValueStore {
-public:
-    QJsonValue value(const QString &key) const override
-    {
-        return m_values.contains(key) ? m_values.value(key) : QJsonValue(QJsonValue::Undefined);
-    }
-    void setValues(const QList<Entry> &entries) override
-    {
-        for (const auto &[key, value] : entries)
-            if (value.isUndefined())
-                m_values.remove(key);
-            else
-                m_values.insert(key, value);
-    }
+const DisplayInfo displayA{"uuid-a", "Left", QRect(0, 0, 1920, 1080), QString()};
+const DisplayInfo displayB{"uuid-b", "Right", QRect(1920, 0, 1280, 720), QString()};
 
-private:
-    QJsonObject m_values;
-};
-
-const DisplayInfo displayA{QStringLiteral("uuid-a"), QStringLiteral("Left"),
-                           QRect(0, 0, 1920, 1080), QString()};
-const DisplayInfo displayB{QStringLiteral("uuid-b"), QStringLiteral("Right"),
-                           QRect(1920, 0, 1280, 720), QString()};
+QUrl file(const QString &name)
+{
+    return QUrl::fromLocalFile(QDir::homePath() + QLatin1Char('/') + name);
+}
 
 // One engine on fakes and a virtual clock, with wallpaper files a.mp4, b.mp4 and c.mp4.
 struct Engine {
-    MemoryStore store;
+    test::MemoryStore store;
     AppSettings settings{store};
     test::FakeBackend backend;
     test::FakeDisplays displays;
@@ -52,30 +38,51 @@ struct Engine {
     MemoryLogSink log;
     ScopedLogSink logScope{&log};
     WallpaperController controller{settings, {backend, displays, visibility, power, scheduler}};
-    QList<OptionalPauseReason> reports;
+    QList<Reason> reports;
 
-    explicit Engine(QList<DisplayInfo> list = {displayA, displayB})
+    Engine()
     {
-        displays.list = std::move(list);
-        for (const char *name : {"a.mp4", "b.mp4", "c.mp4"}) {
-            QFile f(file(QLatin1String(name)).toLocalFile());
-            f.open(QIODevice::WriteOnly);
-        }
+        displays.list = {displayA, displayB};
+        for (const char *name : {"a.mp4", "b.mp4", "c.mp4"})
+            test::writeFile(file(name).toLocalFile());
         settings.setSpanScreens(false);
-        controller.onPlaybackChange = [this](OptionalPauseReason r) { reports.append(r); };
-    }
-    static QUrl file(const QString &name)
-    {
-        return QUrl::fromLocalFile(QDir::homePath() + QLatin1Char('/') + name);
+        controller.onPlaybackChange = [this](Reason r) { reports.append(r); };
     }
     test::FakeWindow *window(const DisplayInfo &d) const { return backend.window(d.name); }
-    FakeLayer *top(const DisplayInfo &d) const { return window(d)->top(); }
-    double rate(const QString &name) const { return backend.player(file(name))->rate; }
-    // Rebuilds and lets the first visibility check pass.
-    void start()
+    test::FakeLayer *top(const DisplayInfo &d) const { return window(d)->top(); }
+    test::PlayerRecord &player(const QString &name) const { return *backend.player(file(name)); }
+    double rate(const QString &name) const { return player(name).rate; }
+    QStringList spanLines() const { return log.matching("Quintara: span="); }
+    // Each display's layers, bottom to top: "Left: a.mp4 1, b.mp4 0 | Right: gradient 1".
+    QString layers() const
     {
+        QStringList displays;
+        for (const DisplayInfo &d : {displayA, displayB}) {
+            QStringList layers;
+            for (const test::FakeLayer *layer : window(d)->layers)
+                layers << QStringLiteral("%1 %2").arg(
+                    layer->player ? layer->player->record().url.fileName() : "gradient",
+                    QString::number(layer->currentOpacity));
+            displays << d.name + ": " + layers.join(", ");
+        }
+        return displays.join(" | ");
+    }
+    // Rebuilds showing `current` and lets the first visibility check pass.
+    void start(const QString &current = "a.mp4")
+    {
+        settings.setCurrentVideo(current.isEmpty() ? QUrl() : file(current));
         controller.rebuild();
         scheduler.advance(1s);
+    }
+    void choose(const QString &name)
+    {
+        settings.setVideo(file(name), std::nullopt);
+        controller.apply(true);
+    }
+    void cover(const DisplayInfo &d, bool covered)
+    {
+        visibility.cover(d.frame, covered);
+        scheduler.advance(WallpaperController::visibilityDebounce);
     }
 };
 
@@ -85,310 +92,199 @@ class WallpaperControllerTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void displaysWithoutSpanningShareOneChannel()
-    {
-        Engine e;
-        e.settings.setCurrentVideo(Engine::file("a.mp4"));
-        e.start();
-        QCOMPARE(e.backend.players.size(), 1);
-        QCOMPARE(e.controller.channelUrls(), QList<QUrl>{Engine::file("a.mp4")});
-        for (const DisplayInfo &d : {displayA, displayB}) {
-            QVERIFY(e.window(d)->front);
-            QCOMPARE(e.window(d)->layers.size(), 1);
-            QCOMPARE(&e.top(d)->player->record(), e.backend.players.first().get());
-            QCOMPARE(e.top(d)->currentOpacity, 1.0);
-            QCOMPARE(e.top(d)->frame, QRectF(QPointF(), d.frame.size()));
-        }
-        QCOMPARE(e.rate("a.mp4"), 1.0);
-        QCOMPARE(e.log.matching("Quintara: span="),
-                 QStringList{"Quintara: span=false, mode=fill, Left=a.mp4, Right=a.mp4"});
-    }
-
     void spanningIgnoresPerDisplayChoicesUntilSwitchedOff()
     {
         Engine e;
-        e.settings.setCurrentVideo(Engine::file("a.mp4"));
-        e.settings.setVideo(Engine::file("b.mp4"), displayB.id);
+        e.settings.setVideo(file("b.mp4"), displayB.id);
         e.settings.setSpanScreens(true);
         e.start();
-        QCOMPARE(e.controller.channelUrls(), QList<QUrl>{Engine::file("a.mp4")});
-        QCOMPARE(e.controller.surfaceChannel(1), std::optional(Engine::file("a.mp4")));
+        QCOMPARE(e.backend.players.size(), 1);
+        QCOMPARE(e.layers(), QStringLiteral("Left: a.mp4 1 | Right: a.mp4 1"));
+        QVERIFY(e.window(displayA)->front && e.window(displayB)->front);
         // Both layers are the whole canvas, shifted to each display's place in it.
         QCOMPARE(e.top(displayA)->frame, QRectF(0, 0, 3200, 1080));
         QCOMPARE(e.top(displayB)->frame, QRectF(-1920, 0, 3200, 1080));
 
+        // The display that keeps its video glides to its own frame; the other gets a new layer.
         e.settings.setSpanScreens(false);
         e.controller.apply(true);
-        QCOMPARE(e.controller.surfaceChannel(1), std::optional(Engine::file("b.mp4")));
-        QCOMPARE(e.controller.surfaceChannel(0), std::optional(Engine::file("a.mp4")));
-        QCOMPARE(e.controller.channelUrls().size(), 2);
-        // The display that keeps its video glides to its own frame; the other gets a new layer.
-        QCOMPARE(e.window(displayA)->layers.size(), 1);
+        QCOMPARE(e.controller.channelUrls(), (QList<QUrl>{file("a.mp4"), file("b.mp4")}));
+        QCOMPARE(e.layers(), QStringLiteral("Left: a.mp4 1 | Right: a.mp4 1, b.mp4 1"));
         QCOMPARE(e.top(displayA)->frame, QRectF(0, 0, 1920, 1080));
         QCOMPARE(e.top(displayA)->geometryDurations.last(), 700ms);
         QCOMPARE(e.top(displayB)->frame, QRectF(0, 0, 1280, 720));
+        // A new fill mode glides every video layer too.
+        e.settings.setFillMode(FillMode::fit);
+        e.controller.apply(true);
+        QCOMPARE(e.top(displayB)->mode, FillMode::fit);
+        QCOMPARE(e.top(displayB)->geometryDurations.last(), 700ms);
+        QCOMPARE(e.spanLines().last(),
+                 QStringLiteral("Quintara: span=false, mode=fit, Left=a.mp4, Right=b.mp4"));
 
         e.settings.setSpanScreens(true);
         e.controller.apply(true);
-        QCOMPARE(e.controller.surfaceChannel(1), std::optional(Engine::file("a.mp4")));
-        // Created directly with the canvas frame.
-        QCOMPARE(e.top(displayB)->frame, QRectF(-1920, 0, 3200, 1080));
-        QCOMPARE(e.settings.screenVideos().value(displayB.id), Engine::file("b.mp4"));
+        QCOMPARE(e.controller.surfaceChannel(1), std::optional(file("a.mp4")));
+        QCOMPARE(e.top(displayB)->frame, QRectF(-1920, 0, 3200, 1080)); // made at the canvas
+        QCOMPARE(e.settings.screenVideos().value(displayB.id), file("b.mp4"));
     }
 
     void absentOrMissingWallpaperShowsTheGradient_data()
     {
-        QTest::addColumn<QUrl>("current");
+        QTest::addColumn<QString>("current");
         QTest::addColumn<bool>("spanning");
-        QTest::addColumn<QString>("logged");
-        QTest::newRow("no current video")
-            << QUrl() << false << "Quintara: span=false, mode=fill, Left=gradient, Right=gradient";
-        QTest::newRow("no current video, spanning")
-            << QUrl() << true << "Quintara: span=true, mode=fill, Left=gradient, Right=gradient";
-        QTest::newRow("file missing")
-            << Engine::file("gone.mp4") << false
-            << "Quintara: span=false, mode=fill, Left=gone.mp4, Right=gone.mp4";
-        QTest::newRow("a folder, not a file")
-            << QUrl::fromLocalFile(QDir::homePath() + "/dir.mp4") << true
-            << "Quintara: span=true, mode=fill, Left=dir.mp4, Right=dir.mp4";
+        QTest::newRow("no current video") << QString() << false;
+        QTest::newRow("no current video, spanning") << QString() << true;
+        QTest::newRow("file missing") << "gone.mp4" << false;
+        QTest::newRow("a folder, not a file") << "dir.mp4" << true;
     }
     void absentOrMissingWallpaperShowsTheGradient()
     {
-        QFETCH(QUrl, current);
+        QFETCH(QString, current);
         QFETCH(bool, spanning);
-        QFETCH(QString, logged);
         QDir().mkpath(QDir::homePath() + "/dir.mp4");
         Engine e;
-        e.settings.setCurrentVideo(current);
         e.settings.setSpanScreens(spanning);
-        e.start();
+        e.start(current);
         QVERIFY(e.backend.players.isEmpty());
-        for (const DisplayInfo &d : {displayA, displayB}) {
-            QCOMPARE(e.window(d)->layers.size(), 1);
-            QVERIFY(!e.top(d)->isVideo());
-            QCOMPARE(e.top(d)->geometryDurations.size(), 0); // gradients follow their window
-        }
-        QCOMPARE(e.log.matching("Quintara: span="), QStringList{logged});
-        QCOMPARE(e.controller.pauseReason(), OptionalPauseReason());
+        QCOMPARE(e.layers(), QStringLiteral("Left: gradient 1 | Right: gradient 1"));
+        QVERIFY(e.top(displayA)->geometryDurations.isEmpty()); // gradients follow their window
+        QCOMPARE(e.spanLines(), QStringList{QStringLiteral("Quintara: span=%1, mode=fill, "
+                                                           "Left=%2, Right=%2")
+                                                .arg(spanning ? "true" : "false",
+                                                     current.isEmpty() ? "gradient" : current)});
+        QCOMPARE(e.controller.pauseReason(), Reason());
     }
 
     void crossfadeWaitsForTheFirstFrame()
     {
         Engine e;
-        e.settings.setCurrentVideo(Engine::file("a.mp4"));
         e.start();
-        FakeLayer *old = e.top(displayA);
         e.backend.layersStartReady = false;
-
-        e.settings.setVideo(Engine::file("b.mp4"), std::nullopt);
-        e.controller.apply(true);
-        FakeLayer *fresh = e.top(displayA);
-        QVERIFY(fresh != old);
-        QCOMPARE(fresh->currentOpacity, 0.0);
-        QCOMPARE(e.controller.channelUrls(), QList<QUrl>{Engine::file("b.mp4")});
-        // The old video keeps playing beneath until 1.2 s after the apply, then stops.
+        e.choose("b.mp4");
+        QCOMPARE(e.controller.channelUrls(), QList<QUrl>{file("b.mp4")});
+        // The old video plays beneath until 1.2 s after the apply, then stops; its last frame
+        // stays on screen beneath the new layer, which never fades in without a first frame.
         e.scheduler.advance(1199ms);
         QCOMPARE(e.rate("a.mp4"), 1.0);
         e.scheduler.advance(1ms);
         QCOMPARE(e.rate("a.mp4"), 0.0);
-        // Its last frame stays on screen beneath the new layer, so the player is kept.
-        QVERIFY(!e.backend.player(Engine::file("a.mp4"))->released);
-        // Without a first frame nothing fades: the old picture stays.
         e.scheduler.advance(10s);
-        QCOMPARE(fresh->currentOpacity, 0.0);
-        QCOMPARE(e.window(displayA)->layers, (QList<FakeLayer *>{old, fresh}));
+        QCOMPARE(e.layers(), QStringLiteral("Left: a.mp4 1, b.mp4 0 | Right: a.mp4 1, b.mp4 0"));
 
-        fresh->becomeReady();
+        e.top(displayA)->becomeReady();
         e.scheduler.runPending();
-        QCOMPARE(fresh->fades, QList<WallpaperLayer::Duration>{900ms});
-        QCOMPARE(fresh->currentOpacity, 1.0);
+        QCOMPARE(e.top(displayA)->fades, QList<WallpaperLayer::Duration>{900ms});
         e.scheduler.advance(899ms);
-        QCOMPARE(e.window(displayA)->layers.size(), 2);
+        QCOMPARE(e.layers(), QStringLiteral("Left: a.mp4 1, b.mp4 1 | Right: a.mp4 1, b.mp4 0"));
         e.scheduler.advance(1ms);
-        QCOMPARE(e.window(displayA)->layers, QList<FakeLayer *>{fresh});
-        // The other display is unaffected by this display's readiness and still shows a.mp4.
-        QCOMPARE(e.window(displayB)->layers.size(), 2);
-        QVERIFY(!e.backend.player(Engine::file("a.mp4"))->released);
-        e.window(displayB)->top()->becomeReady();
+        QCOMPARE(e.layers(), QStringLiteral("Left: b.mp4 1 | Right: a.mp4 1, b.mp4 0"));
+        // The old player goes once no display shows its last frame.
+        QVERIFY(!e.player("a.mp4").released);
+        e.top(displayB)->becomeReady();
         e.scheduler.advance(900ms);
-        QVERIFY(e.backend.player(Engine::file("a.mp4"))->released);
-    }
-
-    void readyLayerCrossfadesAtOnce()
-    {
-        Engine e;
-        e.settings.setCurrentVideo(Engine::file("a.mp4"));
-        e.start();
-        e.settings.setVideo(Engine::file("c.mp4"), std::nullopt);
-        e.controller.apply(true);
-        QCOMPARE(e.top(displayB)->fades, QList<WallpaperLayer::Duration>{900ms});
-        e.scheduler.advance(900ms);
-        QCOMPARE(e.window(displayB)->layers.size(), 1);
-        QCOMPARE(e.rate("c.mp4"), 1.0);
+        QVERIFY(e.player("a.mp4").released);
+        QCOMPARE(e.rate("b.mp4"), 1.0);
     }
 
     // A rebuild attaches without animation and discards what was still fading or waiting.
     void rebuildReplacesWindowsWithoutAnimation()
     {
         Engine e;
-        e.settings.setCurrentVideo(Engine::file("a.mp4"));
         e.start();
+        QCOMPARE(e.reports, QList<Reason>(1));
         e.backend.layersStartReady = false;
-        e.settings.setVideo(Engine::file("b.mp4"), std::nullopt);
-        e.controller.apply(true);
-        FakeLayer *waiting = e.top(displayA);
-
-        e.displays.list = {displayB};
+        e.choose("b.mp4");
+        e.displays.list = {displayB, displayA};
         e.controller.rebuild();
-        QCOMPARE(e.backend.windows.size(), 1);
-        QCOMPARE(e.backend.windowsCreated, 3);
-        QCOMPARE(e.window(displayB)->layers.size(), 1);
-        QCOMPARE(e.top(displayB)->currentOpacity, 1.0);
-        QVERIFY(e.top(displayB) != waiting);
+        QCOMPARE(e.backend.windowsCreated, 4);
         e.scheduler.advance(5s); // late work for the discarded layers finds nothing
-        QCOMPARE(e.window(displayB)->layers.size(), 1);
-        QCOMPARE(e.backend.player(Engine::file("a.mp4"))->rate, 0.0);
+        QCOMPARE(e.layers(), QStringLiteral("Left: b.mp4 1 | Right: b.mp4 1"));
+        QCOMPARE(e.rate("a.mp4"), 0.0);
+        // Each rebuild reports, even without a change; with no display nothing is paused.
+        QCOMPARE(e.reports, QList<Reason>(2));
+        e.displays.list.clear();
+        e.controller.rebuild();
+        QCOMPARE(e.backend.windows.size(), 0);
+        QCOMPARE(e.reports, QList<Reason>(3));
     }
 
     void coveringADisplayPausesOnlyItsChannel()
     {
         Engine e;
-        e.settings.setCurrentVideo(Engine::file("a.mp4"));
-        e.settings.setVideo(Engine::file("b.mp4"), displayB.id);
-        e.settings.setSpeed(1.5, Engine::file("b.mp4"));
+        e.settings.setVideo(file("b.mp4"), displayB.id);
+        e.settings.setSpeed(1.5, file("b.mp4"));
         e.start();
         QCOMPARE(e.rate("b.mp4"), 1.5);
-        QCOMPARE(e.backend.player(Engine::file("b.mp4"))->defaultRate, 1.5);
+        QCOMPARE(e.player("b.mp4").defaultRate, 1.5);
         e.log.clear();
-
         // A burst of changes leads to one check, 0.3 s after the last.
         e.visibility.queries = 0;
         for (int i = 0; i < 5; ++i) {
             e.visibility.cover(displayB.frame, i % 2 == 0);
             e.scheduler.advance(100ms);
         }
-        QCOMPARE(e.visibility.queries, 0);
         e.scheduler.advance(199ms);
-        QCOMPARE(e.rate("b.mp4"), 1.5);
+        QCOMPARE(e.visibility.queries, 0);
         e.scheduler.advance(1ms);
         QCOMPARE(e.visibility.queries, 2);
         QCOMPARE(e.rate("b.mp4"), 0.0);
         QCOMPARE(e.rate("a.mp4"), 1.0);
         QCOMPARE(e.log.lines(), QStringList{"Quintara: Right hidden — pausing"});
-        QCOMPARE(e.controller.pauseReason(), OptionalPauseReason());
+        QCOMPARE(e.controller.pauseReason(), Reason());
 
-        e.visibility.cover(displayA.frame, true);
-        e.scheduler.advance(300ms);
+        e.cover(displayA, true);
         QCOMPARE(e.rate("a.mp4"), 0.0);
-        QCOMPARE(e.controller.pauseReason(), OptionalPauseReason(PauseReason::hidden));
-        QCOMPARE(e.reports.last(), OptionalPauseReason(PauseReason::hidden));
-
-        e.visibility.cover(displayB.frame, false);
-        e.scheduler.advance(300ms);
+        QCOMPARE(e.reports.last(), Reason(PauseReason::hidden));
+        e.cover(displayB, false);
         QCOMPARE(e.rate("b.mp4"), 1.5);
         QCOMPARE(e.log.lines().last(), QStringLiteral("Quintara: Right visible — resuming"));
-        QCOMPARE(e.reports.last(), OptionalPauseReason());
-    }
-
-    void sharedChannelPlaysWhileOneDisplayIsVisible()
-    {
-        Engine e;
-        e.settings.setCurrentVideo(Engine::file("a.mp4"));
-        e.start();
-        e.visibility.cover(displayA.frame, true);
-        e.scheduler.advance(300ms);
-        QCOMPARE(e.rate("a.mp4"), 1.0);
+        QCOMPARE(e.reports.last(), Reason());
     }
 
     void pauseReasonPrecedence_data()
     {
         QTest::addColumn<bool>("user");
         QTest::addColumn<bool>("asleep");
-        QTest::addColumn<OptionalPauseReason>("power");
-        QTest::addColumn<bool>("covered");
-        QTest::addColumn<OptionalPauseReason>("expected");
-        const OptionalPauseReason none;
+        QTest::addColumn<Reason>("power");
+        QTest::addColumn<int>("covered"); // displays covered, of two
+        QTest::addColumn<Reason>("expected");
         using R = PauseReason;
-        QTest::newRow("playing") << false << false << none << false << none;
-        QTest::newRow("user over everything")
-            << true << true << OptionalPauseReason(R::hot) << true << OptionalPauseReason(R::user);
-        QTest::newRow("user over covered")
-            << true << false << none << true << OptionalPauseReason(R::user);
-        QTest::newRow("asleep over power") << false << true << OptionalPauseReason(R::battery)
-                                           << true << OptionalPauseReason(R::displaysAsleep);
-        QTest::newRow("power over covered") << false << false << OptionalPauseReason(R::lowPower)
-                                            << true << OptionalPauseReason(R::lowPower);
-        QTest::newRow("covered") << false << false << none << true
-                                 << OptionalPauseReason(R::hidden);
+        QTest::newRow("playing") << false << false << Reason() << 0 << Reason();
+        QTest::newRow("one of two covered") << false << false << Reason() << 1 << Reason();
+        QTest::newRow("user over all") << true << true << Reason(R::hot) << 2 << Reason(R::user);
+        QTest::newRow("user over covered") << true << false << Reason() << 2 << Reason(R::user);
+        QTest::newRow("asleep over power")
+            << false << true << Reason(R::battery) << 2 << Reason(R::displaysAsleep);
+        QTest::newRow("power over covered")
+            << false << false << Reason(R::lowPower) << 2 << Reason(R::lowPower);
+        QTest::newRow("covered") << false << false << Reason() << 2 << Reason(R::hidden);
     }
     void pauseReasonPrecedence()
     {
         QFETCH(bool, user);
         QFETCH(bool, asleep);
-        QFETCH(OptionalPauseReason, power);
-        QFETCH(bool, covered);
-        QFETCH(OptionalPauseReason, expected);
+        QFETCH(Reason, power);
+        QFETCH(int, covered);
+        QFETCH(Reason, expected);
         Engine e;
-        e.settings.setCurrentVideo(Engine::file("a.mp4"));
         e.start();
-        if (covered) {
-            e.visibility.cover(displayA.frame, true);
-            e.visibility.cover(displayB.frame, true);
-        }
-        if (asleep)
-            emit e.power.displaysDidSleep();
-        e.scheduler.advance(300ms);
+        e.cover(displayA, covered > 0);
+        e.cover(displayB, covered > 1);
         e.controller.userPaused = user;
         e.controller.powerPause = power;
         e.controller.updateRates();
-        e.controller.reportPlayback();
+        // Sleeping displays pause at once, without anyone else updating the rates.
+        asleep ? emit e.power.displaysDidSleep() : e.controller.reportPlayback();
         QCOMPARE(e.controller.pauseReason(), expected);
         QCOMPARE(e.reports.last(), expected);
         QCOMPARE(e.rate("a.mp4"), expected ? 0.0 : 1.0);
-        QCOMPARE(e.backend.player(Engine::file("a.mp4"))->defaultRate, 1.0);
-
+        QCOMPARE(e.player("a.mp4").defaultRate, 1.0);
         // Lifting every reason but the covering resumes nothing while covered.
         e.controller.userPaused = false;
         e.controller.powerPause.reset();
         emit e.power.displaysDidWake();
-        e.scheduler.advance(300ms);
-        QCOMPARE(e.controller.pauseReason(),
-                 covered ? OptionalPauseReason(PauseReason::hidden) : OptionalPauseReason());
-        QCOMPARE(e.rate("a.mp4"), covered ? 0.0 : 1.0);
-    }
-
-    void sleepingDisplaysPauseAtOnce()
-    {
-        Engine e;
-        e.settings.setCurrentVideo(Engine::file("a.mp4"));
-        e.start();
-        emit e.power.displaysDidSleep();
-        QCOMPARE(e.rate("a.mp4"), 0.0);
-        QCOMPARE(e.reports.last(), OptionalPauseReason(PauseReason::displaysAsleep));
-        emit e.power.displaysDidWake();
-        QCOMPARE(e.rate("a.mp4"), 1.0);
-        QCOMPARE(e.reports.last(), OptionalPauseReason());
-    }
-
-    void rebuildReportsOnceEvenWithoutChange()
-    {
-        Engine e;
-        e.settings.setCurrentVideo(Engine::file("a.mp4"));
-        e.start();
-        QCOMPARE(e.reports, QList<OptionalPauseReason>{OptionalPauseReason()});
-        e.controller.reportPlayback();
-        e.controller.apply(false);
-        QCOMPARE(e.reports.size(), 1);
-        e.controller.rebuild();
-        QCOMPARE(e.reports.size(), 2);
-        QCOMPARE(e.reports.last(), OptionalPauseReason());
-
-        // With no display at all nothing is shown and nothing is paused.
-        e.displays.list.clear();
-        e.controller.rebuild();
-        QCOMPARE(e.backend.windows.size(), 0);
-        QCOMPARE(e.reports.size(), 3);
-        QCOMPARE(e.controller.pauseReason(), OptionalPauseReason());
+        QCOMPARE(e.controller.pauseReason(), covered == 2 ? Reason(PauseReason::hidden) : Reason());
+        QCOMPARE(e.rate("a.mp4"), covered == 2 ? 0.0 : 1.0);
     }
 
     void repeatedApplyChangesNothing_data()
@@ -404,42 +300,99 @@ private slots:
         QFETCH(bool, spanning);
         QFETCH(bool, animated);
         Engine e;
-        e.settings.setCurrentVideo(Engine::file("a.mp4"));
-        e.settings.setVideo(Engine::file("b.mp4"), displayB.id);
+        e.settings.setVideo(file("b.mp4"), displayB.id);
         e.settings.setSpanScreens(spanning);
         e.start();
-        const int layers = e.backend.layersCreated;
-        const int removed = e.backend.layersRemoved;
-        const auto players = e.backend.players;
-        const auto reports = e.reports;
-        const std::size_t pending = e.scheduler.pendingCount();
-        e.log.clear();
-
+        const auto state = [&] {
+            return std::tuple(e.backend.layersCreated, e.backend.layersRemoved, e.backend.players,
+                              e.reports, e.scheduler.pendingCount(), e.layers());
+        };
+        const auto before = state();
         e.controller.apply(animated);
+        QVERIFY(state() == before); // nothing made, retired or reported
         e.scheduler.advance(2s);
-        QCOMPARE(e.backend.layersCreated, layers);
-        QCOMPARE(e.backend.layersRemoved, removed);
-        QCOMPARE(e.backend.players, players);
-        QCOMPARE(e.scheduler.pendingCount(), pending); // no retirement scheduled
-        for (const auto &player : players) {
-            QVERIFY(!player->released);
-            QCOMPARE(player->rate, 1.0);
-        }
-        QCOMPARE(e.reports, reports);
-        QCOMPARE(e.log.matching("Quintara: span=").size(), 1);
+        QVERIFY(state() == before);
+        for (const auto &player : e.backend.players)
+            QVERIFY(!player->released && player->rate == 1.0);
     }
 
-    void fillModeChangeGlidesEveryVideoLayer()
+    void videoGeometry_data()
     {
-        Engine e;
-        e.settings.setCurrentVideo(Engine::file("a.mp4"));
-        e.start();
-        e.settings.setFillMode(FillMode::fit);
-        e.controller.apply(true);
-        QCOMPARE(e.top(displayA)->mode, FillMode::fit);
-        QCOMPARE(e.top(displayB)->geometryDurations.last(), 700ms);
-        QCOMPARE(e.log.matching("Quintara: span=").last(),
-                 QStringLiteral("Quintara: span=false, mode=fit, Left=a.mp4, Right=a.mp4"));
+        QTest::addColumn<QSizeF>("content");
+        QTest::addColumn<QRectF>("in");
+        QTest::addColumn<FillMode>("mode");
+        QTest::addColumn<QRectF>("expected");
+        const QRectF hd(0, 0, 1920, 1080), square(100, 50, 1000, 1000);
+        const QSizeF portrait(1080, 1920), wide(2000, 500);
+        for (FillMode mode : allFillModes) {
+            const QByteArray m = rawValue(mode).toLatin1();
+            QTest::newRow("4k into hd, " + m) << QSizeF(3840, 2160) << hd << mode << hd;
+            QTest::newRow("unknown size, " + m) << QSizeF(0, 0) << hd << mode << hd;
+            QTest::newRow("negative width, " + m) << QSizeF(-4, 3) << hd << mode << hd;
+            QTest::newRow("not a number, " + m)
+                << QSizeF(std::numeric_limits<double>::quiet_NaN(), 1080) << hd << mode << hd;
+        }
+        QTest::newRow("portrait fill crops top and bottom")
+            << portrait << hd << FillMode::fill << QRectF(0, -1166.667, 1920, 3413.333);
+        QTest::newRow("portrait fit leaves bars left and right")
+            << portrait << hd << FillMode::fit << QRectF(656.25, 0, 607.5, 1080);
+        QTest::newRow("portrait stretch") << portrait << hd << FillMode::stretch << hd;
+        QTest::newRow("wide fit") << wide << square << FillMode::fit << QRectF(100, 425, 1000, 250);
+        QTest::newRow("wide fill")
+            << wide << square << FillMode::fill << QRectF(-1400, 50, 4000, 1000);
+    }
+    void videoGeometry()
+    {
+        QFETCH(QSizeF, content);
+        QFETCH(QRectF, in);
+        QFETCH(FillMode, mode);
+        QFETCH(QRectF, expected);
+        const QRectF actual = videoRect(content, in, mode);
+        const QRectF slack = expected.adjusted(-0.01, -0.01, 0.01, 0.01);
+        QVERIFY2(slack.contains(actual) && actual.contains(expected.adjusted(.01, .01, -.01, -.01)),
+                 qPrintable(QStringLiteral("got %1,%2 %3x%4")
+                                .arg(actual.x())
+                                .arg(actual.y())
+                                .arg(actual.width())
+                                .arg(actual.height())));
+    }
+
+    // Each display's window must show exactly the part of the canvas that the display covers.
+    void spanningShowsEachDisplaysOwnPart_data()
+    {
+        QTest::addColumn<QList<QRect>>("displays");
+        QTest::addColumn<QList<QRect>>("shown"); // in canvas coordinates, per display
+        QTest::addColumn<QSize>("canvas");
+        const QList<QRect> single{{0, 0, 1920, 1080}};
+        const QList<QRect> sideBySide{{0, 0, 1440, 900}, {1440, 0, 1920, 1080}};
+        const QList<QRect> staggered{
+            {0, 100, 1000, 800}, {1000, 0, 1000, 600}, {2000, 300, 500, 500}};
+        QTest::newRow("single display") << single << single << QSize(1920, 1080);
+        QTest::newRow("side by side, left one shorter")
+            << sideBySide << sideBySide << QSize(3360, 1080);
+        QTest::newRow("second display left of the primary")
+            << QList<QRect>{{0, 0, 1920, 1080}, {-1280, 200, 1280, 720}}
+            << QList<QRect>{{1280, 0, 1920, 1080}, {0, 200, 1280, 720}} << QSize(3200, 1080);
+        QTest::newRow("smaller display above, centred, negative y")
+            << QList<QRect>{{0, 0, 1920, 1080}, {320, -720, 1280, 720}}
+            << QList<QRect>{{0, 720, 1920, 1080}, {320, 0, 1280, 720}} << QSize(1920, 1800);
+        QTest::newRow("three displays, staggered") << staggered << staggered << QSize(2500, 900);
+    }
+    void spanningShowsEachDisplaysOwnPart()
+    {
+        QFETCH(QList<QRect>, displays);
+        QFETCH(QList<QRect>, shown);
+        QFETCH(QSize, canvas);
+        QCOMPARE(spanningCanvas(displays).size(), canvas);
+        for (qsizetype i = 0; i < displays.size(); ++i) {
+            const QRectF layer = layerFrame(displays[i], displays, true);
+            QCOMPARE(layer.size(), QSizeF(canvas));
+            // The part of the canvas a window of the display's size shows.
+            const QRectF window(QPointF(), displays[i].size());
+            QCOMPARE(window.intersected(layer).translated(-layer.topLeft()), QRectF(shown[i]));
+            // Without spanning the window shows its own layer edge to edge.
+            QCOMPARE(layerFrame(displays[i], displays, false), window);
+        }
     }
 };
 
