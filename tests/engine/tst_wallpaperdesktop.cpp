@@ -1,13 +1,13 @@
+#include "Desktop.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "TestMedia.h"
 #include "VirtualScheduler.h"
 #include "app/WallpaperEngine.h"
 #include "engine/player/RenderPath.h"
 #include "platform/LogSink.h"
-#include "platform/linux/JsonFileStore.h"
 #include "platform/linux/X11DesktopVisibility.h"
 
-#include <QProcess>
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QRegularExpression>
@@ -15,6 +15,7 @@
 
 using namespace quintara;
 using namespace std::chrono_literals;
+using test::run;
 
 // The real engine under a real X server with openbox: window placement, click-through and the
 // pause of a covered desktop.
@@ -22,31 +23,13 @@ namespace {
 
 const bool renderPathChosen = (configureRenderPath(), true);
 
-QString run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(10000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 QStringList wallpaperWindows()
 {
-    return run("xdotool", {"search", "--name", "^Quintara wallpaper"})
-        .split('\n', Qt::SkipEmptyParts);
-}
-
-double litShare(const QImage &image)
-{
-    int lit = 0, total = 0;
-    for (int y = 0; y < image.height(); y += 8)
-        for (int x = 0; x < image.width(); x += 8, ++total)
-            lit += qGray(image.pixel(x, y)) > 24;
-    return total ? double(lit) / total : 0.0;
+    return test::windowsTitled("^Quintara wallpaper");
 }
 
 struct Desktop {
-    JsonFileStore store{JsonFileStore::defaultPath()};
+    test::MemoryStore store;
     AppSettings settings{store};
     test::VirtualScheduler scheduler;
     MemoryLogSink log;
@@ -77,12 +60,11 @@ private slots:
         const QString id = wallpaperWindows().first();
         const QString props = run("xprop", {"-id", id, "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE",
                                             "_NET_WM_DESKTOP", "WM_HINTS"});
-        QVERIFY2(props.contains("_NET_WM_WINDOW_TYPE_DESKTOP"), qPrintable(props));
-        for (const char *state :
-             {"_NET_WM_STATE_BELOW", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
-            QVERIFY2(props.contains(state), qPrintable(props));
-        QVERIFY2(props.contains("_NET_WM_DESKTOP(CARDINAL) = 4294967295"), qPrintable(props));
-        QVERIFY2(props.contains("accepts input or input focus: False"), qPrintable(props));
+        for (const char *expected :
+             {"_NET_WM_WINDOW_TYPE_DESKTOP", "_NET_WM_STATE_BELOW", "_NET_WM_STATE_SKIP_TASKBAR",
+              "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_DESKTOP(CARDINAL) = 4294967295",
+              "accepts input or input focus: False"})
+            QVERIFY2(props.contains(expected), qPrintable(props));
         QTRY_VERIFY_WITH_TIMEOUT(
             run("xdotool", {"getwindowgeometry", id})
                 .contains(
@@ -90,15 +72,14 @@ private slots:
             10000);
 
         // No wallpaper chosen: the animated gradient fills the screen.
-        QTRY_VERIFY_WITH_TIMEOUT(
-            litShare(QGuiApplication::primaryScreen()->grabWindow(0).toImage()) > 0.95, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(test::litShare(test::screenshot(), {}, 8) > 0.95, 10000);
 
         // Clicks go through: the pointer over the wallpaper is over the root window.
         run("xdotool", {"mousemove", QString::number(screen.center().x()),
                         QString::number(screen.center().y())});
         const QString pointer = run("xdotool", {"getmouselocation", "--shell"});
-        const QRegularExpression rootId("Window id: (0x[0-9a-f]+)");
-        const auto match = rootId.match(run("xwininfo", {"-root"}));
+        const auto match =
+            QRegularExpression("Window id: (0x[0-9a-f]+)").match(run("xwininfo", {"-root"}));
         QVERIFY(match.hasMatch());
         const QString root = QString::number(match.captured(1).toUInt(nullptr, 16));
         QVERIFY2(pointer.contains("WINDOW=" + root + "\n"), qPrintable(pointer + " root " + root));

@@ -1,15 +1,16 @@
+#include "Desktop.h"
+#include "FakePowerSources.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
 #include "app/AppDelegate.h"
 #include "engine/player/RenderPath.h"
 #include "platform/LogSink.h"
-#include "platform/linux/JsonFileStore.h"
 
-#include <QProcess>
 #include <QRegularExpression>
-#include <QScreen>
 
 using namespace quintara;
+using test::run;
 
 // Plugging displays in and out of an Xorg dummy server: the application rebuilds its wallpaper
 // windows, one per display, each covering its display.
@@ -27,23 +28,15 @@ bool xrandr(const QStringList &arguments)
 // Geometries of our wallpaper windows as the X server has them, "WxH+X+Y", sorted.
 QStringList wallpaperGeometries()
 {
-    QProcess search;
-    search.start("xdotool", {"search", "--onlyvisible", "--name", "^Quintara wallpaper"});
-    search.waitForFinished(10000);
     QStringList geometries;
-    for (const QString &id :
-         QString::fromUtf8(search.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
-        QProcess info;
-        info.start("xwininfo", {"-id", id});
-        info.waitForFinished(10000);
-        const QString out = QString::fromUtf8(info.readAllStandardOutput());
+    for (const QString &id : test::windowsTitled("^Quintara wallpaper", true)) {
+        const QString info = run("xwininfo", {"-id", id});
         const auto field = [&](const QString &name) {
-            const QRegularExpression re(name + ":\\s+(-?\\d+)");
-            return re.match(out).captured(1);
+            return QRegularExpression(name + ":\\s+(-?\\d+)").match(info).captured(1);
         };
-        geometries.append(QStringLiteral("%1x%2+%3+%4")
-                              .arg(field("Width"), field("Height"), field("Absolute upper-left X"),
-                                   field("Absolute upper-left Y")));
+        geometries << QStringLiteral("%1x%2+%3+%4")
+                          .arg(field("Width"), field("Height"), field("Absolute upper-left X"),
+                               field("Absolute upper-left Y"));
     }
     geometries.sort();
     return geometries;
@@ -66,9 +59,10 @@ private slots:
 
     void pluggingRebuildsOneWindowPerDisplay()
     {
-        JsonFileStore store(JsonFileStore::defaultPath());
+        test::MemoryStore store;
         test::VirtualScheduler scheduler;
-        AppDelegate delegate(store, scheduler);
+        test::FakePowerSources power;
+        AppDelegate delegate(store, scheduler, power.take());
         MemoryLogSink log;
         ScopedLogSink scope(&log);
         delegate.applicationDidFinishLaunching();
