@@ -1,20 +1,22 @@
 #include "FakeEngine.h"
 #include "FakePowerSources.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
 #include "app/AppDelegate.h"
 #include "platform/LogSink.h"
-#include "platform/linux/JsonFileStore.h"
+#include "settings/VideoFiles.h"
 
 #include <QDir>
-#include <QFile>
-#include <QQuickItem>
 #include <QQuickWindow>
 
 using namespace quintara;
 using namespace std::chrono_literals;
 
 namespace {
+
+const QList<DisplayInfo> twoDisplays{{"id-1", "One", QRect(0, 0, 800, 600), "DUMMY0"},
+                                     {"id-2", "Two", QRect(800, 0, 640, 480), "DUMMY1"}};
 
 // The engine on fake displays, windows and players.
 struct FakeWallpaperEngine final : WallpaperEngine {
@@ -24,189 +26,148 @@ struct FakeWallpaperEngine final : WallpaperEngine {
     DisplayPower power;
     WallpaperController engine;
 
-    FakeWallpaperEngine(AppSettings &settings, Scheduler &scheduler, QList<DisplayInfo> list)
+    FakeWallpaperEngine(AppSettings &settings, Scheduler &scheduler)
         : engine(settings, {backend, displays, visibility, power, scheduler})
     {
-        displays.list = std::move(list);
+        displays.list = twoDisplays;
     }
     WallpaperController &controller() override { return engine; }
 };
 
-const QList<DisplayInfo> twoDisplays{{"id-1", "One", QRect(0, 0, 800, 600), "DUMMY0"},
-                                     {"id-2", "Two", QRect(800, 0, 640, 480), "DUMMY1"}};
+// A delegate on fake power sources and a fake engine, with a library folder of `files`; the
+// first is the current video.
+struct Delegate {
+    test::MemoryStore store;
+    test::VirtualScheduler scheduler;
+    test::FakePowerSources power;
+    AppDelegate delegate{store, scheduler, power.take()};
+    AppSettings &settings = delegate.settings();
+    FakeWallpaperEngine *engine = nullptr;
+    const QString library = test::freshFolder(QStringLiteral("lib"));
 
-// Installs a fake engine and returns it once the delegate makes it.
-FakeWallpaperEngine *&useFakeEngine(AppDelegate &delegate,
-                                    QList<DisplayInfo> displays = twoDisplays)
-{
-    static FakeWallpaperEngine *made = nullptr;
-    made = nullptr;
-    delegate.setWallpaperEngineFactory([displays](AppSettings &settings, Scheduler &scheduler) {
-        auto engine = std::make_unique<FakeWallpaperEngine>(settings, scheduler, displays);
-        made = engine.get();
-        return engine;
-    });
-    return made;
-}
+    explicit Delegate(const QStringList &files = {})
+    {
+        for (const QString &name : files)
+            test::writeFile(library + QLatin1Char('/') + name);
+        settings.setLibraryFolder(QUrl::fromLocalFile(library + QLatin1Char('/')));
+        if (!files.isEmpty())
+            settings.setCurrentVideo(video(files.first()));
+        delegate.setWallpaperEngineFactory([this](AppSettings &s, Scheduler &clock) {
+            auto made = std::make_unique<FakeWallpaperEngine>(s, clock);
+            engine = made.get();
+            return made;
+        });
+    }
+    QUrl video(const QString &name) const { return QUrl::fromLocalFile(library + '/' + name); }
+    double rate(const QString &name) const { return engine->backend.player(video(name))->rate; }
+    // The status menu's entry at `path` ("Power Saving/Pause on Battery"), as it opens now.
+    std::optional<MenuEntry> entry(const QString &path)
+    {
+        std::optional<MenuEntry> found;
+        QList<MenuEntry> entries = delegate.statusMenu().rebuild(delegate.statusMenuState());
+        for (const QString &title : path.split('/')) {
+            const auto it = std::find_if(entries.cbegin(), entries.cend(),
+                                         [&](const MenuEntry &e) { return e.title == title; });
+            if (it == entries.cend())
+                return std::nullopt;
+            found = *it;
+            entries = it->children;
+        }
+        return found;
+    }
+    void choose(const QString &path)
+    {
+        const auto chosen = entry(path);
+        QVERIFY2(chosen && chosen->action, qPrintable(path));
+        chosen->action->run();
+    }
+};
 
 } // namespace
 
 class AppDelegateTest : public QObject {
     Q_OBJECT
 
-    QString m_library;
-
-    void touch(const QString &name)
-    {
-        QFile f(m_library + QLatin1Char('/') + name);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-    }
-    QUrl video(const QString &name) const
-    {
-        return QUrl::fromLocalFile(m_library + QLatin1Char('/') + name);
-    }
-
 private slots:
-    void init()
-    {
-        QDir(JsonFileStore::defaultPath()).removeRecursively();
-        QFile::remove(JsonFileStore::defaultPath());
-        m_library = QDir::homePath() + QStringLiteral("/lib");
-        QDir(m_library).removeRecursively();
-        QDir().mkpath(m_library);
-    }
-
-    void shufflePicksTheOtherSupportedVideo()
-    {
-        for (const char *name : {"a.MP4", "b.mov", "notes.txt", ".DS_Store"})
-            touch(name);
-        JsonFileStore store(JsonFileStore::defaultPath());
-        test::VirtualScheduler scheduler;
-        AppDelegate delegate(store, scheduler);
-        useFakeEngine(delegate);
-        delegate.settings().setLibraryFolder(QUrl::fromLocalFile(m_library + "/"));
-        delegate.settings().setCurrentVideo(video("a.MP4"));
-        for (int i = 0; i < 20; ++i) {
-            delegate.settings().setCurrentVideo(video("a.MP4"));
-            delegate.shuffle();
-            QCOMPARE(delegate.settings().currentVideo(), video("b.mov"));
-        }
-        // What shuffle picks is persisted.
-        JsonFileStore reread(JsonFileStore::defaultPath());
-        QCOMPARE(AppSettings(reread).currentVideo(), video("b.mov"));
-    }
-
-    void shuffleNeverPicksTheCurrentVideo()
-    {
-        for (const char *name : {"a.mp4", "b.m4v", "c.MOV"})
-            touch(name);
-        JsonFileStore store(JsonFileStore::defaultPath());
-        test::VirtualScheduler scheduler;
-        AppDelegate delegate(store, scheduler);
-        useFakeEngine(delegate);
-        QList<qsizetype> counts;
-        delegate.setRandomIndex([&](qsizetype count) {
-            counts.append(count);
-            return count - 1;
-        });
-        delegate.settings().setLibraryFolder(QUrl::fromLocalFile(m_library));
-        delegate.settings().setCurrentVideo(video("b.m4v"));
-        delegate.shuffle();
-        QCOMPARE(counts, QList<qsizetype>{2});
-        QVERIFY(delegate.settings().currentVideo() != video("b.m4v"));
-        QVERIFY(QFile::exists(delegate.settings().currentVideo().toLocalFile()));
-    }
-
-    void shuffleChangesNothing_data()
+    void shuffle_data()
     {
         QTest::addColumn<QStringList>("files");
-        QTest::addColumn<bool>("readable");
-        QTest::newRow("only the current video") << QStringList{"a.mp4", "x.txt"} << true;
-        QTest::newRow("no video") << QStringList{"x.txt"} << true;
-        QTest::newRow("folder missing") << QStringList{} << false;
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<int>("offered"); // how many videos shuffle chose from; 0: none
+        const QStringList three{"a.mp4", "b.m4v", "c.MOV"};
+        QTest::newRow("the other video") << QStringList{"a.MP4", "b.mov", "x.txt", ".x"} << "" << 1;
+        QTest::newRow("never the current one") << three << "" << 2;
+        QTest::newRow("only the current video") << QStringList{"a.mp4", "x.txt"} << "" << 0;
+        QTest::newRow("no video") << QStringList{"x.txt"} << "" << 0;
+        QTest::newRow("folder missing") << three << "missing" << 0;
+        QTest::newRow("folder unreadable") << three << "unreadable" << 0;
+        QTest::newRow("no library folder") << three << "none" << 0;
     }
-    void shuffleChangesNothing()
+    void shuffle()
     {
         QFETCH(QStringList, files);
-        QFETCH(bool, readable);
-        for (const QString &name : files)
-            touch(name);
-        if (!readable)
-            QDir(m_library).removeRecursively();
-        JsonFileStore store(JsonFileStore::defaultPath());
-        test::VirtualScheduler scheduler;
-        AppDelegate delegate(store, scheduler);
-        useFakeEngine(delegate);
-        delegate.settings().setLibraryFolder(QUrl::fromLocalFile(m_library));
-        delegate.settings().setCurrentVideo(video("a.mp4"));
-        int assignments = 0;
-        connect(&delegate.settings(), &AppSettings::currentVideoWillChange, this,
-                [&] { ++assignments; });
-        delegate.shuffle();
-        QCOMPARE(assignments, 0);
-        QCOMPARE(delegate.settings().currentVideo(), video("a.mp4"));
-    }
-
-    void shuffleInAnUnreadableFolderChangesNothing()
-    {
-        if (geteuid() == 0)
+        QFETCH(QString, folder);
+        QFETCH(int, offered);
+        if (folder == "unreadable" && geteuid() == 0)
             QSKIP("root reads every folder");
-        touch("b.mp4");
-        QFile::setPermissions(m_library, QFileDevice::WriteOwner);
-        JsonFileStore store(JsonFileStore::defaultPath());
-        test::VirtualScheduler scheduler;
-        AppDelegate delegate(store, scheduler);
-        useFakeEngine(delegate);
-        delegate.settings().setLibraryFolder(QUrl::fromLocalFile(m_library));
-        delegate.shuffle();
-        QFile::setPermissions(m_library, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                             QFileDevice::ExeOwner);
-        QVERIFY(delegate.settings().currentVideo().isEmpty());
+        Delegate d(files);
+        const QUrl current = d.settings.currentVideo();
+        if (folder == "missing")
+            QDir(d.library).removeRecursively();
+        if (folder == "unreadable")
+            QFile::setPermissions(d.library, QFileDevice::WriteOwner);
+        if (folder == "none")
+            d.settings.setLibraryFolder(QUrl());
+        // One candidate goes through the real random choice; the others record what was offered.
+        QList<qsizetype> counts;
+        if (offered != 1)
+            d.delegate.setRandomIndex([&](qsizetype count) {
+                counts.append(count);
+                return count - 1;
+            });
+        d.delegate.applicationDidFinishLaunching();
+        int assignments = 0;
+        connect(&d.settings, &AppSettings::currentVideoWillChange, this, [&] { ++assignments; });
+        d.choose("Next Wallpaper");
+        QFile::setPermissions(d.library, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        QCOMPARE(assignments, offered ? 1 : 0);
+        if (!offered) {
+            QCOMPARE(d.settings.currentVideo(), current);
+            return;
+        }
+        if (offered > 1)
+            QCOMPARE(counts, QList<qsizetype>{offered});
+        const QUrl chosen = d.settings.currentVideo();
+        QVERIFY(chosen != current && files.contains(chosen.fileName()));
+        QVERIFY(isSupportedVideo(chosen.fileName()));
+        QCOMPARE(AppSettings(d.store).currentVideo(), chosen); // persisted
+        // Every display crossfades to the new choice.
+        for (test::FakeWindow *window : d.engine->backend.windows) {
+            QCOMPARE(window->top()->player->record().url, chosen);
+            QCOMPARE(window->top()->fades, QList<WallpaperLayer::Duration>{900ms});
+        }
     }
 
     void launchBuildsOneWindowPerDisplayAndRebuildsOnChange()
     {
-        touch("a.mp4");
-        JsonFileStore store(JsonFileStore::defaultPath());
-        test::VirtualScheduler scheduler;
-        AppDelegate delegate(store, scheduler);
-        FakeWallpaperEngine *&engine = useFakeEngine(delegate);
-        delegate.settings().setCurrentVideo(video("a.mp4"));
+        Delegate d({"a.mp4"});
         MemoryLogSink log;
         ScopedLogSink scope(&log);
-        delegate.applicationDidFinishLaunching();
-        QVERIFY(engine);
-        QCOMPARE(engine->backend.windows.size(), 2);
-        QCOMPARE(engine->backend.players.size(), 1);
+        d.delegate.applicationDidFinishLaunching();
+        QCOMPARE(d.engine->backend.windows.size(), 2);
+        QCOMPARE(d.engine->backend.players.size(), 1);
         QCOMPARE(log.matching("Quintara: span="),
                  QStringList{"Quintara: span=true, mode=fill, One=a.mp4, Two=a.mp4"});
-
-        engine->displays.list = {twoDisplays.last()};
-        delegate.screensChanged();
-        delegate.screensChanged();
-        QCOMPARE(engine->backend.windows.size(), 2);
-        scheduler.runPending();
-        QCOMPARE(engine->backend.windows.size(), 1);
-        QCOMPARE(engine->backend.windowsCreated, 3);
-        QCOMPARE(engine->backend.windows.first()->display.name, QStringLiteral("Two"));
-    }
-
-    void shuffleCrossfadesToTheNewChoice()
-    {
-        for (const char *name : {"a.mp4", "b.mp4"})
-            touch(name);
-        JsonFileStore store(JsonFileStore::defaultPath());
-        test::VirtualScheduler scheduler;
-        AppDelegate delegate(store, scheduler);
-        FakeWallpaperEngine *&engine = useFakeEngine(delegate);
-        delegate.settings().setLibraryFolder(QUrl::fromLocalFile(m_library));
-        delegate.settings().setCurrentVideo(video("a.mp4"));
-        delegate.applicationDidFinishLaunching();
-        delegate.shuffle();
-        for (test::FakeWindow *window : engine->backend.windows) {
-            QCOMPARE(window->top()->player->record().url, video("b.mp4"));
-            QCOMPARE(window->top()->fades, QList<WallpaperLayer::Duration>{900ms});
-        }
+        // A burst of changes rebuilds once, at the next turn of the event loop.
+        d.engine->displays.list = {twoDisplays.last()};
+        d.delegate.screensChanged();
+        d.delegate.screensChanged();
+        QCOMPARE(d.engine->backend.windows.size(), 2);
+        d.scheduler.runPending();
+        QCOMPARE(d.engine->backend.windowsCreated, 3);
+        QCOMPARE(d.engine->backend.windows.size(), 1);
+        QCOMPARE(d.engine->backend.windows.first()->display.name, QStringLiteral("Two"));
     }
 
     void chooseWallpaper_data()
@@ -221,122 +182,68 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(bool, accepted);
-        for (const char *file : {"a.mp4", "b.m4v", "notes.txt"})
-            touch(file);
-        JsonFileStore store(JsonFileStore::defaultPath());
-        test::VirtualScheduler scheduler;
-        AppDelegate delegate(store, scheduler);
-        FakeWallpaperEngine *&engine = useFakeEngine(delegate);
-        delegate.settings().setCurrentVideo(video("a.mp4"));
-        delegate.settings().setVideo(video("notes.txt"), QStringLiteral("id-2"));
-        delegate.applicationDidFinishLaunching();
+        Delegate d({"a.mp4", "b.m4v", "notes.txt"});
+        d.settings.setVideo(d.video("notes.txt"), QStringLiteral("id-2"));
+        d.delegate.applicationDidFinishLaunching();
         MemoryLogSink log;
         ScopedLogSink scope(&log);
-
-        QCOMPARE(delegate.chooseWallpaper(video(name)), accepted);
-        JsonFileStore reread(JsonFileStore::defaultPath());
-        AppSettings stored(reread);
-        if (accepted) {
-            // Every display, per-display choices cleared, crossfading in.
-            QCOMPARE(stored.currentVideo(), video(name));
-            QVERIFY(stored.screenVideos().isEmpty());
-            for (test::FakeWindow *window : engine->backend.windows)
-                QCOMPARE(window->top()->player->record().url, video(name));
-        } else {
-            QCOMPARE(stored.currentVideo(), video("a.mp4"));
-            QCOMPARE(stored.screenVideos().size(), 1);
-            QCOMPARE(log.lines().size(), 1);
-            QVERIFY(log.lines().first().startsWith("Quintara: cannot use "));
-        }
+        QCOMPARE(d.delegate.chooseWallpaper(d.video(name)), accepted);
+        // Accepted: every display, per-display choices cleared, crossfading in.
+        const AppSettings stored(d.store);
+        QCOMPARE(stored.currentVideo(), d.video(accepted ? name : "a.mp4"));
+        QCOMPARE(stored.screenVideos().size(), accepted ? 0 : 1);
+        QCOMPARE(log.matching("Quintara: cannot use ").size(), accepted ? 0 : 1);
+        for (test::FakeWindow *window : d.engine->backend.windows)
+            QVERIFY(!accepted || window->top()->player->record().url == d.video(name));
     }
 
-    void shuffleWithoutALibraryFolderDoesNothing()
+    void menuChoicesAreCarriedOut()
     {
-        touch("b.mp4");
-        JsonFileStore store(JsonFileStore::defaultPath());
-        test::VirtualScheduler scheduler;
-        AppDelegate delegate(store, scheduler);
-        useFakeEngine(delegate);
-        delegate.settings().setLibraryFolder(QUrl());
-        delegate.shuffle();
-        QVERIFY(delegate.settings().currentVideo().isEmpty());
-    }
+        Delegate d({"a.mp4", "b.mp4"});
+        d.delegate.applicationDidFinishLaunching();
+        d.scheduler.runPending();
+        QCOMPARE(d.rate("a.mp4"), 1.0);
+        d.choose("Pause Wallpaper");
+        QCOMPARE(d.rate("a.mp4"), 0.0);
+        QVERIFY(d.entry("A \u2014 Paused"));
+        d.choose("Resume Wallpaper");
+        QCOMPARE(d.rate("a.mp4"), 1.0);
+        d.entry("Speed")->children.at(1).action->run(); // 0.5x
+        QCOMPARE(d.settings.speed(d.video("a.mp4")), 0.5);
+        d.scheduler.runPending();
+        QCOMPARE(d.rate("a.mp4"), 0.5);
+        QVERIFY(d.entry("Speed")->children.at(1).checked.value());
 
-    // The status menu's choices, carried out by the delegate.
-    void menuPauseAndSpeedReachThePlayers()
-    {
-        touch("a.mp4");
-        JsonFileStore store(JsonFileStore::defaultPath());
-        test::VirtualScheduler scheduler;
-        AppDelegate delegate(store, scheduler);
-        FakeWallpaperEngine *&engine = useFakeEngine(delegate);
-        delegate.settings().setCurrentVideo(video("a.mp4"));
-        delegate.applicationDidFinishLaunching();
-        scheduler.runPending();
-        const auto player = engine->backend.player(video("a.mp4"));
-        QVERIFY(player);
-        QCOMPARE(player->rate, 1.0);
-
-        auto items = delegate.statusMenu().rebuild(delegate.statusMenuState());
-        QCOMPARE(items.at(1).title, QStringLiteral("Pause Wallpaper"));
-        items.at(1).action->run();
-        QCOMPARE(player->rate, 0.0);
-        items = delegate.statusMenu().rebuild(delegate.statusMenuState());
-        QCOMPARE(items.at(0).title, QStringLiteral("A \u2014 Paused"));
-        QCOMPARE(items.at(1).title, QStringLiteral("Resume Wallpaper"));
-        items.at(1).action->run();
-        QCOMPARE(player->rate, 1.0);
-
-        items = delegate.statusMenu().rebuild(delegate.statusMenuState());
-        items.at(3).children.at(1).action->run(); // 0.5x
-        QCOMPARE(delegate.settings().speed(video("a.mp4")), 0.5);
-        scheduler.runPending();
-        QCOMPARE(player->rate, 0.5);
-        items = delegate.statusMenu().rebuild(delegate.statusMenuState());
-        QVERIFY(items.at(3).children.at(1).checked.value_or(false));
-    }
-
-    void menuTogglesPersistTheSettings()
-    {
-        JsonFileStore store(JsonFileStore::defaultPath());
-        test::VirtualScheduler scheduler;
-        AppDelegate delegate(store, scheduler);
-        useFakeEngine(delegate);
-        delegate.applicationDidFinishLaunching();
-        auto items = delegate.statusMenu().rebuild(delegate.statusMenuState());
-        items.at(7).action->run();                // Show Dynamic Island
-        items.at(8).children.at(0).action->run(); // Pause on Battery
-        items.at(8).children.at(2).action->run(); // Pause When Mac Is Hot
-        JsonFileStore reread(JsonFileStore::defaultPath());
-        AppSettings stored(reread);
-        QVERIFY(!stored.showIsland());
-        QVERIFY(stored.pauseOnBattery());
-        QVERIFY(!stored.pauseWhenHot());
+        // The switches are stored at once.
+        for (const char *path :
+             {"Show Dynamic Island", "Power Saving/Pause on Battery",
+              "Power Saving/Pause in Low Power Mode", "Power Saving/Pause When Mac Is Hot"})
+            d.choose(path);
+        const AppSettings stored(d.store);
+        QVERIFY(!stored.showIsland() && stored.pauseOnBattery());
+        QVERIFY(!stored.pauseInLowPower() && !stored.pauseWhenHot());
+        QVERIFY(!d.delegate.statusMenuState().launchAtLogin);
+        d.choose("Launch at Login");
+        QVERIFY(d.delegate.statusMenuState().launchAtLogin);
+        d.choose("Wallpaper Controls\u2026");
+        QVERIFY(d.delegate.controlWindow().window()->isVisible());
     }
 
     void powerRulesPauseThePlayersAtLaunch()
     {
-        touch("a.mp4");
-        JsonFileStore store(JsonFileStore::defaultPath());
-        test::VirtualScheduler scheduler;
-        test::FakePowerSources power;
-        power.battery->set(true);
-        AppDelegate delegate(store, scheduler, power.take());
-        FakeWallpaperEngine *&engine = useFakeEngine(delegate);
-        delegate.settings().setCurrentVideo(video("a.mp4"));
-        delegate.settings().setPauseOnBattery(true);
-        delegate.applicationDidFinishLaunching();
-        scheduler.runPending();
-        QCOMPARE(engine->engine.pauseReason(), OptionalPauseReason(PauseReason::battery));
-        QCOMPARE(engine->backend.player(video("a.mp4"))->rate, 0.0);
-        const auto items = delegate.statusMenu().rebuild(delegate.statusMenuState());
-        QCOMPARE(items.at(0).title, QStringLiteral("A \u2014 Paused on battery"));
-        QCOMPARE(items.at(8).children.last().title, QStringLiteral("Now: on battery"));
-
-        power.battery->set(false);
-        scheduler.runPending();
-        QCOMPARE(engine->engine.pauseReason(), OptionalPauseReason());
-        QCOMPARE(engine->backend.player(video("a.mp4"))->rate, 1.0);
+        Delegate d({"a.mp4"});
+        d.power.battery->set(true);
+        d.settings.setPauseOnBattery(true);
+        d.delegate.applicationDidFinishLaunching();
+        d.scheduler.runPending();
+        QCOMPARE(d.engine->engine.pauseReason(), OptionalPauseReason(PauseReason::battery));
+        QCOMPARE(d.rate("a.mp4"), 0.0);
+        QVERIFY(d.entry("A \u2014 Paused on battery"));
+        QVERIFY(d.entry("Power Saving/Now: on battery"));
+        d.power.battery->set(false);
+        d.scheduler.runPending();
+        QCOMPARE(d.engine->engine.pauseReason(), OptionalPauseReason());
+        QCOMPARE(d.rate("a.mp4"), 1.0);
     }
 
     void controlPanelOpensAtLaunchOnlyAfterOnboarding_data()
@@ -348,19 +255,16 @@ private slots:
     void controlPanelOpensAtLaunchOnlyAfterOnboarding()
     {
         QFETCH(bool, onboarded);
-        JsonFileStore store(JsonFileStore::defaultPath());
-        test::VirtualScheduler scheduler;
-        AppDelegate delegate(store, scheduler);
-        useFakeEngine(delegate);
-        delegate.settings().setHasOnboarded(onboarded);
-        delegate.applicationDidFinishLaunching();
-        QCOMPARE(delegate.controlWindow().window() != nullptr, onboarded);
+        Delegate d;
+        d.settings.setHasOnboarded(onboarded);
+        d.delegate.applicationDidFinishLaunching();
+        QCOMPARE(d.delegate.controlWindow().window() != nullptr, onboarded);
         // Reopening always shows it, and never a second one.
-        QVERIFY(delegate.applicationShouldHandleReopen());
-        QQuickWindow *window = delegate.controlWindow().window();
+        QVERIFY(d.delegate.applicationShouldHandleReopen());
+        QQuickWindow *window = d.delegate.controlWindow().window();
         QVERIFY(window && window->isVisible());
-        delegate.applicationShouldHandleReopen();
-        QCOMPARE(delegate.controlWindow().window(), window);
+        d.delegate.applicationShouldHandleReopen();
+        QCOMPARE(d.delegate.controlWindow().window(), window);
     }
 };
 

@@ -1,76 +1,60 @@
 #include "FakePowerSources.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
-#include "app/AppDelegate.h"
 #include "app/PowerRules.h"
 #include "platform/LogSink.h"
-#include "platform/linux/JsonFileStore.h"
 
 using namespace quintara;
-using test::FakePowerSources;
 
 namespace {
 
-// Stands in for the wallpaper engine and writes down what the rules asked of it.
-class FakeTarget final : public PowerPauseTarget {
-public:
-    OptionalPauseReason powerPause() const override { return m_pause; }
-    void setPowerPause(OptionalPauseReason reason) override
-    {
-        m_pause = reason;
-        calls.append(QStringLiteral("pause=") + name(reason));
-    }
-    void updateRates() override { calls.append(QStringLiteral("updateRates")); }
-    void reportPlayback() override { calls.append(QStringLiteral("reportPlayback")); }
-
-    static QString name(OptionalPauseReason reason)
-    {
-        if (!reason)
-            return QStringLiteral("none");
-        switch (*reason) {
-        case PauseReason::battery:
-            return QStringLiteral("battery");
-        case PauseReason::lowPower:
-            return QStringLiteral("lowPower");
-        case PauseReason::hot:
-            return QStringLiteral("hot");
-        default:
-            return QStringLiteral("other");
-        }
-    }
-    // What one applied change looks like.
-    static QStringList change(const QString &pause)
-    {
-        return {QStringLiteral("pause=") + pause, QStringLiteral("updateRates"),
-                QStringLiteral("reportPlayback")};
-    }
-
-    QStringList calls;
-
-private:
-    OptionalPauseReason m_pause;
-};
-
-struct Rig {
-    QTemporaryDir home;
-    JsonFileStore store{home.filePath("settings.json")};
+// Rules and machine state given as words ("hot", "low", "battery"), with the rig standing in
+// for the wallpaper engine and writing down the power pause the rules set on it.
+struct Rig final : PowerPauseTarget {
+    test::MemoryStore store;
     AppSettings settings{store};
     test::VirtualScheduler scheduler;
-    FakePowerSources fakes;
+    test::FakePowerSources fakes;
     PowerMonitor power{fakes.take()};
-    FakeTarget target;
     std::unique_ptr<PowerRules> rules;
+    OptionalPauseReason pause;
+    QStringList calls;
 
-    Rig(bool whenHot, bool inLowPower, bool onBattery)
+    Rig(const QString &rulesOn, const QString &state)
     {
-        settings.setPauseWhenHot(whenHot);
-        settings.setPauseInLowPower(inLowPower);
-        settings.setPauseOnBattery(onBattery);
+        settings.setPauseWhenHot(rulesOn.contains("hot"));
+        settings.setPauseInLowPower(rulesOn.contains("low"));
+        settings.setPauseOnBattery(rulesOn.contains("battery"));
+        set(state);
+        rules = std::make_unique<PowerRules>(settings, power, scheduler, *this);
     }
-    void install() { rules = std::make_unique<PowerRules>(settings, power, scheduler, target); }
+    void set(const QString &state)
+    {
+        fakes.thermal->set(state.contains("hot")    ? ThermalPressure::serious
+                           : state.contains("fans") ? ThermalPressure::fair
+                                                    : ThermalPressure::nominal);
+        fakes.powerSaver->set(state.contains("low"));
+        fakes.battery->set(state.contains("battery"));
+    }
+    OptionalPauseReason powerPause() const override { return pause; }
+    void setPowerPause(OptionalPauseReason reason) override
+    {
+        static const QStringList names{"user", "hidden", "asleep", "battery", "lowPower", "hot"};
+        calls << (reason ? names.at(int(*reason)) : QStringLiteral("none"));
+        pause = reason;
+    }
+    void updateRates() override { calls << "rates"; }
+    void reportPlayback() override { calls << "report"; }
+    // What the rules asked for since the last look: "battery" stands for a whole change.
+    QString take() { return std::exchange(calls, {}).join(' ').replace(" rates report", ""); }
 };
 
+using Event = std::function<void(Rig &)>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(Event)
 
 class PowerRulesTest : public QObject {
     Q_OBJECT
@@ -82,175 +66,91 @@ class PowerRulesTest : public QObject {
 private slots:
     void firstMatchWins_data()
     {
-        QTest::addColumn<bool>("whenHot");
-        QTest::addColumn<bool>("inLowPower");
-        QTest::addColumn<bool>("onBattery");
-        QTest::addColumn<bool>("hot");
-        QTest::addColumn<bool>("lowPower");
-        QTest::addColumn<bool>("battery");
-        QTest::addColumn<QString>("pause");
-        //                            rules:  hot    low    batt   state: hot    low    batt
-        QTest::newRow("calm") << true << true << true << false << false << false << "none";
-        QTest::newRow("all hold") << true << true << true << true << true << true << "hot";
-        QTest::newRow("hot and battery") << true << false << true << true << false << true << "hot";
-        QTest::newRow("low power and battery")
-            << true << true << true << false << true << true << "lowPower";
-        QTest::newRow("battery only")
-            << true << true << true << false << false << true << "battery";
-        QTest::newRow("hot, its rule off")
-            << false << true << true << true << false << true << "battery";
-        QTest::newRow("low power, its rule off")
-            << true << false << false << false << true << true << "none";
-        QTest::newRow("no rules") << false << false << false << true << true << true << "none";
+        QTest::addColumn<QString>("rulesOn");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("pause"); // empty: none set
+        const QString all = "hot low battery";
+        QTest::newRow("calm") << all << QString() << QString();
+        QTest::newRow("all hold") << all << all << "hot";
+        QTest::newRow("hot and battery") << "hot battery"
+                                         << "hot battery"
+                                         << "hot";
+        QTest::newRow("low power and battery") << all << "low battery"
+                                               << "lowPower";
+        QTest::newRow("battery only") << all << "fans battery"
+                                      << "battery";
+        QTest::newRow("hot, its rule off") << "low battery"
+                                           << "hot battery"
+                                           << "battery";
+        QTest::newRow("low power, its rule off") << "hot"
+                                                 << "low battery" << QString();
+        QTest::newRow("no rules") << QString() << all << QString();
     }
     void firstMatchWins()
     {
-        QFETCH(bool, whenHot);
-        QFETCH(bool, inLowPower);
-        QFETCH(bool, onBattery);
-        QFETCH(bool, hot);
-        QFETCH(bool, lowPower);
-        QFETCH(bool, battery);
+        QFETCH(QString, rulesOn);
+        QFETCH(QString, state);
         QFETCH(QString, pause);
-        Rig rig(whenHot, inLowPower, onBattery);
-        rig.fakes.thermal->set(hot ? ThermalPressure::serious : ThermalPressure::fair);
-        rig.fakes.powerSaver->set(lowPower);
-        rig.fakes.battery->set(battery);
-
-        rig.install();
+        Rig rig(rulesOn, state);
         // The first evaluation waits for the next turn of the event loop.
-        QVERIFY(rig.target.calls.isEmpty());
+        QCOMPARE(rig.take(), QString());
         rig.scheduler.runPending();
-        QCOMPARE(FakeTarget::name(rig.target.powerPause()), pause);
-        QCOMPARE(rig.target.calls, pause == "none" ? QStringList{} : FakeTarget::change(pause));
+        QCOMPARE(rig.take(), pause);
     }
 
-    void coolingDownOnBatteryGoesStraightToBattery()
+    // Each row starts paused on battery (power saving on, its rule off).
+    void changes_data()
     {
-        Rig rig(true, false, true);
-        rig.fakes.battery->set(true);
-        rig.fakes.thermal->set(ThermalPressure::critical);
-        rig.install();
-        rig.scheduler.runPending();
-        QCOMPARE(rig.target.calls, FakeTarget::change("hot"));
-
-        rig.fakes.thermal->set(ThermalPressure::serious);
-        QCOMPARE(rig.target.calls, FakeTarget::change("hot"));
-        // Monitor changes are applied as they are reported.
-        rig.fakes.thermal->set(ThermalPressure::fair);
-        QCOMPARE(rig.target.calls, FakeTarget::change("hot") + FakeTarget::change("battery"));
-        rig.scheduler.runPending();
-        QCOMPARE(rig.target.calls.size(), 6);
+        QTest::addColumn<QString>("now");
+        QTest::addColumn<QString>("later"); // after the next turn of the event loop
+        QTest::addColumn<Event>("event");
+        const auto row = [](const char *name, const char *now, const char *later, Event event) {
+            QTest::newRow(name) << QString(now) << QString(later) << event;
+        };
+        // Monitor changes apply as they are reported; settings once the new value is stored.
+        row("hot", "hot", "", [](Rig &r) { r.set("hot battery"); });
+        row("cooled down", "hot battery", "", [](Rig &r) {
+            r.set("hot battery");
+            r.set("battery");
+        });
+        row("hot, then its rule off", "hot", "battery", [](Rig &r) {
+            r.set("hot battery");
+            r.settings.setPauseWhenHot(false);
+        });
+        row("plugged in", "none", "", [](Rig &r) { r.set("low"); });
+        row("battery rule off", "", "none", [](Rig &r) { r.settings.setPauseOnBattery(false); });
+        row("low power rule on", "", "lowPower",
+            [](Rig &r) { r.settings.setPauseInLowPower(true); });
+        // Nothing that leaves the result as it is touches the engine.
+        row("refresh", "", "", [](Rig &r) { r.power.refresh(); });
+        row("apply again", "", "", [](Rig &r) { r.rules->apply(); });
+        row("battery again", "", "", [](Rig &r) { r.set("low battery"); });
+        row("fans start", "", "", [](Rig &r) { r.set("fans low battery"); });
+        row("power saver off", "", "", [](Rig &r) { r.set("battery"); });
+        row("same setting", "", "", [](Rig &r) { r.settings.setPauseOnBattery(true); });
+        row("hot rule off, not hot", "", "", [](Rig &r) { r.settings.setPauseWhenHot(false); });
+        row("two settings in one turn", "", "", [](Rig &r) {
+            r.settings.setPauseWhenHot(false);
+            r.settings.setPauseWhenHot(true);
+        });
+        row("rules gone", "", "", [](Rig &r) {
+            r.settings.setPauseWhenHot(false);
+            r.rules.reset();
+            r.set("");
+        });
     }
-
-    void switchingTheRuleOffResumes_data()
+    void changes()
     {
-        QTest::addColumn<QString>("setting");
-        QTest::addColumn<QString>("pause");
-        QTest::newRow("pauseOnBattery") << "pauseOnBattery"
-                                        << "battery";
-        QTest::newRow("pauseInLowPower") << "pauseInLowPower"
-                                         << "lowPower";
-        QTest::newRow("pauseWhenHot") << "pauseWhenHot"
-                                      << "hot";
-    }
-    void switchingTheRuleOffResumes()
-    {
-        QFETCH(QString, setting);
-        QFETCH(QString, pause);
-        Rig rig(pause == "hot", pause == "lowPower", pause == "battery");
-        rig.fakes.battery->set(true);
-        rig.fakes.powerSaver->set(true);
-        rig.fakes.thermal->set(ThermalPressure::serious);
-        rig.install();
+        QFETCH(QString, now);
+        QFETCH(QString, later);
+        QFETCH(Event, event);
+        Rig rig("hot battery", "low battery");
         rig.scheduler.runPending();
-        QCOMPARE(FakeTarget::name(rig.target.powerPause()), pause);
-        rig.target.calls.clear();
-
-        QVERIFY(rig.settings.setProperty(setting.toLatin1(), false));
-        // Evaluated once the new value is stored, not from inside the assignment.
-        QVERIFY(rig.target.calls.isEmpty());
+        QCOMPARE(rig.take(), QStringLiteral("battery"));
+        event(rig);
+        QCOMPARE(rig.take(), now);
         rig.scheduler.runPending();
-        QCOMPARE(rig.target.calls, FakeTarget::change("none"));
-
-        rig.target.calls.clear();
-        QVERIFY(rig.settings.setProperty(setting.toLatin1(), true));
-        rig.scheduler.runPending();
-        QCOMPARE(rig.target.calls, FakeTarget::change(pause));
-    }
-
-    // Starts paused on battery (power saving on, its rule off) and then does something that
-    // leaves the result as it is.
-    void unchangedResultTouchesNothing_data()
-    {
-        QTest::addColumn<QString>("event");
-        QTest::newRow("refresh") << "refresh";
-        QTest::newRow("apply again") << "apply";
-        QTest::newRow("battery reported again") << "battery";
-        QTest::newRow("fans start") << "fair";
-        QTest::newRow("power saver off, its rule off") << "powerSaverOff";
-        QTest::newRow("same setting assigned") << "sameSetting";
-        QTest::newRow("hot rule off while not hot") << "hotRuleOff";
-        QTest::newRow("two settings in one turn") << "twoSettings";
-    }
-    void unchangedResultTouchesNothing()
-    {
-        QFETCH(QString, event);
-        Rig rig(true, false, true);
-        rig.fakes.battery->set(true);
-        rig.fakes.powerSaver->set(true);
-        rig.install();
-        rig.scheduler.runPending();
-        QCOMPARE(rig.target.calls, FakeTarget::change("battery"));
-        rig.target.calls.clear();
-
-        if (event == "refresh") {
-            rig.power.refresh();
-        } else if (event == "apply") {
-            rig.rules->apply();
-        } else if (event == "battery") {
-            rig.fakes.battery->set(true);
-        } else if (event == "fair") {
-            rig.fakes.thermal->set(ThermalPressure::fair);
-        } else if (event == "powerSaverOff") {
-            rig.fakes.powerSaver->set(false);
-        } else if (event == "sameSetting") {
-            rig.settings.setPauseOnBattery(true);
-        } else if (event == "hotRuleOff") {
-            rig.settings.setPauseWhenHot(false);
-        } else if (event == "twoSettings") {
-            rig.settings.setPauseWhenHot(false);
-            rig.settings.setPauseWhenHot(true);
-        }
-        rig.scheduler.runPending();
-        QCOMPARE(rig.target.calls, QStringList{});
-        QCOMPARE(FakeTarget::name(rig.target.powerPause()), QStringLiteral("battery"));
-    }
-
-    void rulesGoneDoNothing()
-    {
-        Rig rig(true, true, true);
-        rig.install();
-        rig.settings.setPauseOnBattery(true);
-        rig.rules.reset();
-        rig.fakes.battery->set(true);
-        rig.scheduler.runPending();
-        QCOMPARE(rig.target.calls, QStringList{});
-    }
-
-    void delegateOwnsTheMonitorOfItsSources()
-    {
-        QTemporaryDir home;
-        JsonFileStore store(home.filePath("settings.json"));
-        test::VirtualScheduler scheduler;
-        FakePowerSources fakes;
-        fakes.powerSaver->set(true);
-        AppDelegate delegate(store, scheduler, fakes.take());
-        QVERIFY(delegate.power().isLowPowerMode());
-        QSignalSpy changed(&delegate.power(), &PowerMonitor::changed);
-        fakes.battery->set(true);
-        QVERIFY(delegate.power().isOnBattery());
-        QCOMPARE(changed.size(), 1);
+        QCOMPARE(rig.take(), later);
     }
 };
 
