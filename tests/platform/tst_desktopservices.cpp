@@ -1,9 +1,10 @@
 #include "DBusMock.h"
+#include "TestFiles.h"
 #include "TestMain.h"
+#include "platform/linux/AtSpiBus.h"
 #include "platform/linux/FreedesktopTrash.h"
 #include "platform/linux/LinuxDesktopServices.h"
 
-#include <QDBusMessage>
 #include <QDesktopServices>
 #include <QDir>
 #include <QStandardPaths>
@@ -19,6 +20,7 @@ public slots:
     void open(const QUrl &url) { urls << url; }
 };
 
+// The desktop's services, real or mocked on this test's own session bus.
 class DesktopServicesTest : public QObject {
     Q_OBJECT
 
@@ -33,7 +35,7 @@ private slots:
     void theTrashTakesTheFileOnce()
     {
         const QString path = QDir::home().filePath("a.mp4");
-        QFile(path).open(QIODevice::WriteOnly);
+        QVERIFY(test::writeFile(path));
         FreedesktopTrash trash;
         QString error;
         QVERIFY2(trash.moveToTrash(path, &error), qPrintable(error));
@@ -52,12 +54,9 @@ private slots:
         QVERIFY(fileManager.addMethod("ShowItems", "ass", ""));
         LinuxDesktopServices desktop;
         desktop.reveal(QUrl::fromLocalFile("/videos/ocean waves.mp4"));
-        QTRY_VERIFY(fileManager.calledMethods().contains("ShowItems"));
+        QTRY_VERIFY(fileManager.wasCalled("ShowItems"));
         // Replies arrive in order: once a later call's has, ShowItems' has been handled.
-        QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
-            "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
-            "org.freedesktop.DBus.Peer", "Ping"));
-        QCoreApplication::processEvents();
+        fileManager.roundTrip();
         QVERIFY(m_opened.urls.isEmpty());
     }
 
@@ -66,6 +65,16 @@ private slots:
         LinuxDesktopServices desktop;
         desktop.reveal(QUrl::fromLocalFile("/videos/ocean waves.mp4"));
         QTRY_COMPARE(m_opened.urls, QList<QUrl>{QUrl::fromLocalFile("/videos")});
+    }
+
+    void accessibilityBusIsTurnedOn()
+    {
+        test::DBusMock status("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Status");
+        QVERIFY(status.addProperty("IsEnabled", false));
+        AtSpiBus bus;
+        QVERIFY(!bus.isEnabled());
+        QVERIFY(bus.enable());
+        QVERIFY(bus.isEnabled());
     }
 
 private:

@@ -4,52 +4,61 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
-#include <QElapsedTimer>
-#include <QThread>
+#include <QtTest>
 
 namespace quintara::test {
 
-DBusMock::DBusMock(const QString &name, const QString &path, const QString &interface)
-    : m_name(name), m_path(path), m_interface(interface)
+DBusMock::DBusMock(const QString &name, const QString &path, const QString &interface,
+                   const QStringList &templateArguments, bool systemBus)
+    : m_name(name), m_path(path), m_interface(interface), m_system(systemBus)
 {
+    QStringList arguments{QStringLiteral("-m"), QStringLiteral("dbusmock")};
+    if (systemBus)
+        arguments << QStringLiteral("--system");
+    arguments << (templateArguments.isEmpty() ? QStringList{name, path, interface}
+                                              : templateArguments);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(QStringLiteral("/usr/bin/python3"),
-                    {QStringLiteral("-m"), QStringLiteral("dbusmock"), name, path, interface});
-    if (!m_process.waitForStarted(10000))
-        return;
+    m_process.start(QStringLiteral("/usr/bin/python3"), arguments);
     // Waiting for a separate process to come up, not for a timer of ours.
-    QElapsedTimer clock;
-    clock.start();
-    auto *bus = QDBusConnection::sessionBus().interface();
-    while (bus && !bus->isServiceRegistered(name) && clock.elapsed() < 20000 &&
-           m_process.state() == QProcess::Running)
-        m_process.waitForFinished(50);
+    if (m_process.waitForStarted(10000))
+        (void)QTest::qWaitFor([&] { return isRunning() || m_process.state() != QProcess::Running; },
+                              20000);
 }
 
-DBusMock::~DBusMock()
+QDBusConnection DBusMock::bus() const
 {
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000))
-        m_process.kill();
+    return m_system ? QDBusConnection::systemBus() : QDBusConnection::sessionBus();
 }
 
 bool DBusMock::isRunning() const
 {
-    auto *bus = QDBusConnection::sessionBus().interface();
-    return m_process.state() == QProcess::Running && bus && bus->isServiceRegistered(m_name);
+    auto *names = bus().interface();
+    return m_process.state() == QProcess::Running && names && names->isServiceRegistered(m_name);
 }
 
-bool DBusMock::mock(const QString &method, const QVariantList &arguments) const
+void DBusMock::stop()
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        m_name, m_path, QStringLiteral("org.freedesktop.DBus.Mock"), method);
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000))
+        m_process.kill();
+    m_process.waitForFinished(5000);
+    (void)QTest::qWaitFor([&] { return !bus().interface()->isServiceRegistered(m_name).value(); },
+                          10000);
+}
+
+bool DBusMock::call(const QString &interface, const QString &method,
+                    const QVariantList &arguments) const
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(m_name, m_path, interface, method);
     call.setArguments(arguments);
-    return QDBusConnection::sessionBus().call(call).type() == QDBusMessage::ReplyMessage;
+    return bus().call(call).type() == QDBusMessage::ReplyMessage;
 }
 
 bool DBusMock::addProperty(const QString &name, const QVariant &value)
 {
-    return mock(QStringLiteral("AddProperty"),
+    return call(QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("AddProperty"),
                 {m_interface, name, QVariant::fromValue(QDBusVariant(value))});
 }
 
@@ -69,37 +78,36 @@ bool DBusMock::updateProperties(const QVariantMap &values)
 bool DBusMock::addMethod(const QString &method, const QString &inSignature,
                          const QString &outSignature, const QString &code)
 {
-    return mock(QStringLiteral("AddMethod"),
+    return call(QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("AddMethod"),
                 {m_interface, method, inSignature, outSignature, code});
 }
 
-QStringList DBusMock::calledMethods() const
+bool DBusMock::setProperty(const QString &name, const QVariant &value)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        m_name, m_path, QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("GetCalls"));
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call);
-    QStringList methods;
-    if (reply.arguments().isEmpty())
-        return methods;
+    return call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
+                {m_interface, name, QVariant::fromValue(QDBusVariant(value))});
+}
+
+void DBusMock::roundTrip() const
+{
+    call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"),
+         {m_interface});
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+}
+
+bool DBusMock::wasCalled(const QString &method) const
+{
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(m_name, m_path, QStringLiteral("org.freedesktop.DBus.Mock"),
+                                       QStringLiteral("GetMethodCalls"));
+    call << method;
+    const QDBusMessage reply = bus().call(call);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return false;
     const QDBusArgument calls = reply.arguments().first().value<QDBusArgument>();
     calls.beginArray();
-    while (!calls.atEnd()) {
-        quint64 time = 0;
-        QString method;
-        calls.beginStructure();
-        calls >> time >> method;
-        QVariantList ignored;
-        calls.beginArray();
-        while (!calls.atEnd()) {
-            QDBusVariant v;
-            calls >> v;
-        }
-        calls.endArray();
-        calls.endStructure();
-        methods << method;
-    }
-    calls.endArray();
-    return methods;
+    return !calls.atEnd();
 }
 
 } // namespace quintara::test

@@ -7,13 +7,14 @@
 
 namespace quintara::test {
 
-// A python3-dbusmock service on the session bus (or the bus `busAddress` names), standing in
-// for a desktop service in tests.
+// A python3-dbusmock service standing in for a desktop or system service.
 class DBusMock {
 public:
-    // Starts `python3 -m dbusmock NAME PATH INTERFACE` and waits until NAME is owned.
-    DBusMock(const QString &name, const QString &path, const QString &interface);
-    ~DBusMock();
+    // Starts `python3 -m dbusmock [--system] NAME PATH INTERFACE`, or, given `templateArguments`
+    // (`--template T -p JSON`), the template's service, and waits until NAME is owned.
+    DBusMock(const QString &name, const QString &path, const QString &interface,
+             const QStringList &templateArguments = {}, bool systemBus = false);
+    ~DBusMock() { stop(); }
 
     bool isRunning() const;
     bool addProperty(const QString &name, const QVariant &value);
@@ -21,13 +22,21 @@ public:
     bool updateProperties(const QVariantMap &values);
     bool addMethod(const QString &method, const QString &inSignature, const QString &outSignature,
                    const QString &code = QString());
-    // The names of the methods called on the mock so far.
-    QStringList calledMethods() const;
+    // Changes a property the way the service's own change shows: with PropertiesChanged.
+    bool setProperty(const QString &name, const QVariant &value);
+    // Returns once everything the service sent before has been delivered.
+    void roundTrip() const;
+    // Ends the service and waits until its name is gone.
+    void stop();
+    // Whether `method` has been called on the mock.
+    bool wasCalled(const QString &method) const;
 
 private:
-    bool mock(const QString &method, const QVariantList &arguments) const;
+    QDBusConnection bus() const;
+    bool call(const QString &interface, const QString &method, const QVariantList &arguments) const;
 
     QString m_name, m_path, m_interface;
+    bool m_system;
     QProcess m_process;
 };
 
