@@ -1,12 +1,14 @@
+#include "Desktop.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "app/CommandLine.h"
 
 #include <QDir>
-#include <QFile>
-#include <QProcess>
 
 using namespace quintara;
 using Action = LaunchOptions::Action;
+
+Q_DECLARE_METATYPE(Action)
 
 class CommandLineTest : public QObject {
     Q_OBJECT
@@ -15,107 +17,84 @@ private slots:
     void parsing_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("action");
+        QTest::addColumn<Action>("action");
         QTest::addColumn<QStringList>("urls");
-        QTest::newRow("nothing") << QStringList{} << int(Action::run) << QStringList{};
-        QTest::newRow("help") << QStringList{"--help"} << int(Action::help) << QStringList{};
-        QTest::newRow("short help") << QStringList{"-h"} << int(Action::help) << QStringList{};
-        QTest::newRow("version") << QStringList{"--version"} << int(Action::version)
-                                 << QStringList{};
-        QTest::newRow("unknown option")
-            << QStringList{"--frobnicate"} << int(Action::error) << QStringList{};
-        QTest::newRow("links") << QStringList{"quintara://install?id=a", "quintara:x"}
-                               << int(Action::run)
-                               << QStringList{"quintara://install?id=a", "quintara:x"};
-        QTest::newRow("a file") << QStringList{"/tmp/a.mp4"} << int(Action::error) << QStringList{};
-        QTest::newRow("another scheme")
-            << QStringList{"https://example.org"} << int(Action::error) << QStringList{};
+        const QStringList links{"quintara://install?id=a", "quintara:x"};
+        const auto row = [](const char *name, QStringList arguments, Action action) {
+            QTest::newRow(name) << arguments << action << QStringList{};
+        };
+        row("nothing", {}, Action::run);
+        row("help", {"--help"}, Action::help);
+        row("short help", {"-h"}, Action::help);
+        row("version", {"--version"}, Action::version);
+        row("unknown", {"--frobnicate"}, Action::error);
+        row("a file", {"/tmp/a.mp4"}, Action::error);
+        row("another scheme", {"https://example.org"}, Action::error);
+        QTest::newRow("links") << links << Action::run << links;
     }
     void parsing()
     {
         QFETCH(QStringList, arguments);
-        QFETCH(int, action);
+        QFETCH(Action, action);
         QFETCH(QStringList, urls);
         const LaunchOptions options = parseCommandLine(QStringList{"quintara"} + arguments);
-        QCOMPARE(int(options.action), action);
+        QCOMPARE(options.action, action);
         QCOMPARE(options.urls, urls);
-        if (action == int(Action::error))
-            QVERIFY(!options.message.isEmpty());
+        QCOMPARE(options.message.isEmpty(), action == Action::run);
     }
 
     void wallpaperFile_data()
     {
-        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("problem"); // empty: accepted
-        QTest::newRow("mp4") << "sea.mp4"
-                             << "";
-        QTest::newRow("upper-case mov") << "SEA.MOV"
-                                        << "";
-        QTest::newRow("missing") << "gone.mp4"
-                                 << "there is no such file";
-        QTest::newRow("not a video") << "notes.txt"
-                                     << "only .mp4, .mov and .m4v videos";
-        QTest::newRow("a folder") << "folder.mp4"
-                                  << "it is not a file";
-        QTest::newRow("no value") << ""
-                                  << "Missing value after '--wallpaper'";
+        const auto row = [](const char *name, QStringList arguments, const char *problem) {
+            QTest::newRow(name) << arguments << QString::fromUtf8(problem);
+        };
+        row("mp4", {"sea.mp4"}, "");
+        row("upper-case mov", {"SEA.MOV"}, "");
+        row("missing", {"gone.mp4"}, "there is no such file");
+        row("not a video", {"notes.txt"}, "only .mp4, .mov and .m4v videos");
+        row("a folder", {"folder.mp4"}, "it is not a file");
+        row("no value", {}, "Missing value after '--wallpaper'");
     }
     void wallpaperFile()
     {
-        QFETCH(QString, name);
+        QFETCH(QStringList, arguments);
         QFETCH(QString, problem);
-        const QString dir = QDir::homePath() + "/videos";
+        const QString dir = test::freshFolder("videos");
         QDir().mkpath(dir + "/folder.mp4");
-        for (const char *file : {"sea.mp4", "SEA.MOV", "notes.txt"}) {
-            QFile f(dir + "/" + file);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-        }
+        for (const char *file : {"sea.mp4", "SEA.MOV", "notes.txt"})
+            QVERIFY(test::writeFile(dir + "/" + file));
         // Relative paths are taken from the current directory.
         QVERIFY(QDir::setCurrent(dir));
-        QStringList arguments{"quintara", "--wallpaper"};
-        if (!name.isEmpty())
-            arguments << name;
-        const LaunchOptions options = parseCommandLine(arguments);
-        if (problem.isEmpty()) {
-            QCOMPARE(int(options.action), int(Action::run));
-            QCOMPARE(options.wallpaper, dir + "/" + name);
-        } else {
-            QCOMPARE(int(options.action), int(Action::error));
-            QVERIFY2(options.message.contains(problem), qPrintable(options.message));
-            QVERIFY(options.wallpaper.isEmpty());
-        }
+        const LaunchOptions options =
+            parseCommandLine(QStringList{"quintara", "--wallpaper"} + arguments);
+        QCOMPARE(int(options.action), int(problem.isEmpty() ? Action::run : Action::error));
+        QVERIFY2(options.message.contains(problem), qPrintable(options.message));
+        QCOMPARE(options.wallpaper, problem.isEmpty() ? dir + "/" + arguments.value(0) : QString());
     }
 
     // The real binary: exit codes and where the text goes.
     void binary_data()
     {
-        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("argument");
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("stdoutHas");
-        QTest::addColumn<QString>("stderrHas");
-        QTest::newRow("help") << QStringList{"--help"} << 0 << "--version"
-                              << "";
-        QTest::newRow("version") << QStringList{"--version"} << 0
-                                 << QStringLiteral("Quintara " QUINTARA_VERSION) << "";
-        QTest::newRow("unknown") << QStringList{"--bogus"} << 2 << ""
-                                 << "bogus";
-        QTest::newRow("missing wallpaper")
-            << QStringList{"--wallpaper", "/nonexistent/sea.mp4"} << 2 << ""
-            << "Cannot use '/nonexistent/sea.mp4' as the wallpaper: there is no such file.";
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("help") << "--help" << 0 << "--version" << QString();
+        QTest::newRow("version") << "--version" << 0 << "Quintara " QUINTARA_VERSION << QString();
+        QTest::newRow("unknown") << "--bogus" << 2 << QString() << "bogus";
     }
     void binary()
     {
-        QFETCH(QStringList, arguments);
+        QFETCH(QString, argument);
         QFETCH(int, exitCode);
-        QFETCH(QString, stdoutHas);
-        QFETCH(QString, stderrHas);
-        QProcess quintara;
-        quintara.start(qEnvironmentVariable("QUINTARA_BINARY"), arguments);
-        QVERIFY(quintara.waitForFinished(30000));
-        QCOMPARE(quintara.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(quintara.exitCode(), exitCode);
-        QVERIFY(QString::fromUtf8(quintara.readAllStandardOutput()).contains(stdoutHas));
-        QVERIFY(QString::fromUtf8(quintara.readAllStandardError()).contains(stderrHas));
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        test::QuintaraProcess quintara({argument});
+        QCOMPARE(quintara.finish(), exitCode);
+        QVERIFY(QString::fromUtf8(quintara.readAllStandardOutput()).contains(out));
+        QVERIFY(QString::fromUtf8(quintara.log).contains(err));
     }
 };
 

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
 #include "app/ControlWindow.h"
@@ -5,10 +6,8 @@
 #include "library/LibraryModel.h"
 #include "library/ThumbnailCache.h"
 #include "platform/linux/FreedesktopTrash.h"
-#include "platform/linux/JsonFileStore.h"
 #include "settings/AppSettings.h"
 
-#include <QFile>
 #include <QGuiApplication>
 #include <QJsonObject>
 #include <QQuickWindow>
@@ -22,7 +21,7 @@ namespace {
 
 // The control window over the app's QML engine and a library model.
 struct Panel {
-    explicit Panel(JsonFileStore &store)
+    explicit Panel(KeyValueStore &store)
         : settings(store), views(settings, ThumbnailCache::shared()),
           library(settings, clock, trash), controls(views, library, store, clock)
     {}
@@ -39,13 +38,14 @@ struct Panel {
 class ControlWindowTest : public QObject {
     Q_OBJECT
 
-private slots:
-    void init() { QFile::remove(JsonFileStore::defaultPath()); }
+    test::MemoryStore m_store;
 
-    void firstOpeningIsCentredAtItsSize()
+private slots:
+    void init() { m_store.remove(ControlWindow::frameKey); }
+
+    void firstOpeningIsCentredAndShowingAgainReusesTheWindow()
     {
-        JsonFileStore store(JsonFileStore::defaultPath());
-        Panel panel(store);
+        Panel panel(m_store);
         ControlWindow &controls = panel.controls;
         controls.show();
         QQuickWindow *view = controls.window();
@@ -58,39 +58,26 @@ private slots:
                  qPrintable(QStringLiteral("%1,%2").arg(view->x()).arg(view->y())));
         // The page loaded with its library.
         QCOMPARE(view->property("library").value<QObject *>(), &panel.library);
-    }
 
-    void showingAgainReusesAndRestoresTheWindow()
-    {
-        JsonFileStore store(JsonFileStore::defaultPath());
-        Panel panel(store);
-        ControlWindow &controls = panel.controls;
         controls.show();
-        QQuickWindow *first = controls.window();
-        QVERIFY(QTest::qWaitForWindowExposed(first));
+        QCOMPARE(controls.window(), view);
+        view->close(); // hides, keeps the window
+        QVERIFY(!view->isVisible());
         controls.show();
+        QCOMPARE(controls.window(), view);
+        QVERIFY(view->isVisible());
+        view->showMinimized();
+        QTRY_VERIFY(view->windowStates() & Qt::WindowMinimized);
         controls.show();
-        QCOMPARE(controls.window(), first);
-
-        first->close(); // hides, keeps the window
-        QVERIFY(!first->isVisible());
-        controls.show();
-        QCOMPARE(controls.window(), first);
-        QVERIFY(first->isVisible());
-
-        first->showMinimized();
-        QTRY_VERIFY(first->windowStates() & Qt::WindowMinimized);
-        controls.show();
-        QTRY_VERIFY(!(first->windowStates() & Qt::WindowMinimized));
-        QVERIFY(QTest::qWaitForWindowExposed(first));
+        QTRY_VERIFY(!(view->windowStates() & Qt::WindowMinimized));
+        QVERIFY(QTest::qWaitForWindowExposed(view));
     }
 
     void frameIsSavedAndRestored()
     {
         const QRect moved(100, 120, 900, 640);
         {
-            JsonFileStore store(JsonFileStore::defaultPath());
-            Panel panel(store);
+            Panel panel(m_store);
             ControlWindow &controls = panel.controls;
             controls.show();
             QVERIFY(QTest::qWaitForWindowExposed(controls.window()));
@@ -100,28 +87,24 @@ private slots:
             controls.window()->setGeometry(moved);
             QTRY_VERIFY(resized.count() > 0);
             panel.clock.advance(1s);
-            const QJsonObject saved = store.value("QuintaraControls").toObject();
+            const QJsonObject saved = m_store.value(ControlWindow::frameKey).toObject();
             QCOMPARE(saved.value("width").toInt(), 900);
             QCOMPARE(saved.value("height").toInt(), 640);
         }
-        JsonFileStore store(JsonFileStore::defaultPath());
-        Panel panel(store);
-        ControlWindow &controls = panel.controls;
-        controls.show();
-        QCOMPARE(controls.window()->size(), moved.size());
+        Panel panel(m_store);
+        panel.controls.show();
+        QCOMPARE(panel.controls.window()->size(), moved.size());
     }
 
     void aFrameOffEveryScreenIsNotRestored()
     {
-        JsonFileStore store(JsonFileStore::defaultPath());
-        store.setValue("QuintaraControls",
-                       QJsonObject{{"x", 90000}, {"y", 90000}, {"width", 800}, {"height", 600}});
-        Panel panel(store);
-        ControlWindow &controls = panel.controls;
-        controls.show();
-        QCOMPARE(controls.window()->size(), ControlWindow::initialSize);
-        QVERIFY(
-            QGuiApplication::primaryScreen()->geometry().intersects(controls.window()->geometry()));
+        m_store.setValue(ControlWindow::frameKey,
+                         QJsonObject{{"x", 90000}, {"y", 90000}, {"width", 800}, {"height", 600}});
+        Panel panel(m_store);
+        panel.controls.show();
+        QCOMPARE(panel.controls.window()->size(), ControlWindow::initialSize);
+        QVERIFY(QGuiApplication::primaryScreen()->geometry().intersects(
+            panel.controls.window()->geometry()));
     }
 };
 

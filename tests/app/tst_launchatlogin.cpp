@@ -1,31 +1,28 @@
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "app/AccessibilityRequest.h"
 #include "app/LaunchAtLogin.h"
 #include "platform/LogSink.h"
-#include "platform/linux/JsonFileStore.h"
 #include "platform/linux/XdgAutostart.h"
 #include "settings/AppSettings.h"
 
 #include <QDir>
-#include <QFile>
 #include <QStandardPaths>
 
 using namespace quintara;
 
 namespace {
 
-// The real autostart entry, with a switch to make writing it fail.
+// The real autostart entry, with switches to make writing it fail and to run from a build tree.
 class FailingAutostart final : public LoginItems {
 public:
     bool isEnabled() const override { return m_real.isEnabled(); }
     bool enable(QString *error) override
     {
         ++enables;
-        if (fail) {
+        if (fail)
             *error = QStringLiteral("permission denied");
-            return false;
-        }
-        return m_real.enable(error);
+        return !fail && m_real.enable(error);
     }
     bool disable(QString *error) override { return m_real.disable(error); }
     bool hasBundleIdentity() const override { return identity; }
@@ -44,18 +41,11 @@ public:
     bool enable() override
     {
         ++enableCalls;
-        enabled = true;
-        return true;
+        return enabled = true;
     }
     bool enabled = false;
     int enableCalls = 0;
 };
-
-QString readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
 
 } // namespace
 
@@ -63,11 +53,7 @@ class LaunchAtLoginTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        QFile::remove(XdgAutostart::entryPath());
-        QFile::remove(JsonFileStore::defaultPath());
-    }
+    void init() { QFile::remove(XdgAutostart::entryPath()); }
 
     void autostartEntry()
     {
@@ -76,7 +62,7 @@ private slots:
         QString error;
         QVERIFY(autostart.enable(&error));
         QVERIFY(autostart.isEnabled());
-        const QString entry = readAll(XdgAutostart::entryPath());
+        const QString entry = test::readFile(XdgAutostart::entryPath());
         QVERIFY(entry.startsWith("[Desktop Entry]\n"));
         QVERIFY2(entry.contains(R"(Exec="/opt/My \\"Apps\\"/quintara")"), qPrintable(entry));
         QVERIFY(autostart.disable(&error));
@@ -85,114 +71,93 @@ private slots:
 
         // An entry the user hid in their session settings counts as off.
         QVERIFY(autostart.enable(&error));
-        QFile f(XdgAutostart::entryPath());
-        QVERIFY(f.open(QIODevice::Append));
-        f.write("Hidden=true\n");
-        f.close();
+        QVERIFY(test::writeFile(XdgAutostart::entryPath(), entry.toUtf8() + "Hidden=true\n"));
         QVERIFY(!autostart.isEnabled());
     }
 
     void bundleIdentity()
     {
         const QString apps = QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
-        QDir().mkpath(apps);
         const QString bin = QDir::homePath() + "/bin/quintara";
-        QDir().mkpath(QDir::homePath() + "/bin");
-        QFile(bin).open(QIODevice::WriteOnly);
+        QVERIFY(test::writeFile(bin));
         XdgAutostart installed(bin);
         QVERIFY(!installed.hasBundleIdentity()); // no desktop entry
-
-        QFile entry(apps + "/com.quintara.Quintara.desktop");
-        QVERIFY(entry.open(QIODevice::WriteOnly));
-        entry.write(QStringLiteral("[Desktop Entry]\nExec=%1 %u\n").arg(bin).toUtf8());
-        entry.close();
+        QVERIFY(test::writeFile(apps + "/com.quintara.Quintara.desktop",
+                                "[Desktop Entry]\nExec=" + bin.toUtf8() + " %u\n"));
         QVERIFY(installed.hasBundleIdentity());
         // A build-tree binary beside an installed entry is not the installed app.
         QVERIFY(!XdgAutostart(QDir::homePath() + "/build/quintara").hasBundleIdentity());
     }
 
-    void firstRunRegistersOnceAndRespectsLaterChoice()
+    // Launched twice: the first run registers once; a build tree or a failure leaves it off.
+    void firstRun_data()
     {
-        JsonFileStore store(JsonFileStore::defaultPath());
-        FailingAutostart items;
-        LaunchAtLogin login(items, store);
-        login.enableOnFirstRun();
-        QVERIFY(login.isEnabled());
-        QVERIFY(store.boolValue(settings_keys::didSetUpLaunchAtLogin));
-
-        login.toggle(); // the user turns it off from the menu
-        QVERIFY(!login.isEnabled());
-        for (int launch = 0; launch < 3; ++launch) {
-            JsonFileStore again(JsonFileStore::defaultPath());
-            LaunchAtLogin later(items, again);
-            later.enableOnFirstRun();
-            QVERIFY(!later.isEnabled());
-        }
-        QCOMPARE(items.enables, 1);
+        QTest::addColumn<bool>("identity");
+        QTest::addColumn<bool>("fail");
+        QTest::newRow("installed") << true << false;
+        QTest::newRow("from a build tree") << false << false;
+        QTest::newRow("writing fails") << true << true;
     }
-
-    void firstRunWithoutBundleIdentityWaits()
+    void firstRun()
     {
-        JsonFileStore store(JsonFileStore::defaultPath());
+        QFETCH(bool, identity);
+        QFETCH(bool, fail);
+        test::MemoryStore store;
         FailingAutostart items;
-        items.identity = false;
-        LaunchAtLogin(items, store).enableOnFirstRun();
-        QVERIFY(!items.isEnabled());
-        QVERIFY(!store.boolValue(settings_keys::didSetUpLaunchAtLogin));
-        QCOMPARE(items.enables, 0);
-    }
-
-    void firstRunFailureIsNotRetried()
-    {
-        JsonFileStore store(JsonFileStore::defaultPath());
-        FailingAutostart items;
-        items.fail = true;
+        items.identity = identity;
+        items.fail = fail;
         MemoryLogSink log;
         ScopedLogSink scoped(&log);
         LaunchAtLogin(items, store).enableOnFirstRun();
         LaunchAtLogin(items, store).enableOnFirstRun();
-        QCOMPARE(items.enables, 1);
+        QCOMPARE(items.enables, identity ? 1 : 0);
+        QCOMPARE(items.isEnabled(), identity && !fail);
+        // Without the installed app the flag stays unset, for the app's own first run.
+        QCOMPARE(store.boolValue(settings_keys::didSetUpLaunchAtLogin), identity);
         QVERIFY(log.lines().isEmpty()); // silently ignored on the first run
     }
 
-    void toggleFailureIsLogged()
+    void laterChoicesAreRespectedAndFailuresLogged()
     {
-        JsonFileStore store(JsonFileStore::defaultPath());
+        test::MemoryStore store;
         FailingAutostart items;
-        items.fail = true;
         MemoryLogSink log;
         ScopedLogSink scoped(&log);
-        LaunchAtLogin(items, store).toggle();
+        LaunchAtLogin login(items, store);
+        login.enableOnFirstRun();
+        login.toggle(); // the user turns it off from the menu
+        LaunchAtLogin(items, store).enableOnFirstRun();
+        QVERIFY(!items.isEnabled());
+        QCOMPARE(items.enables, 1);
+        items.fail = true;
+        login.toggle();
         QCOMPARE(log.lines(),
                  QStringList{"Quintara: launch at login change failed: permission denied"});
-        QVERIFY(!items.isEnabled());
+        QVERIFY(!login.isEnabled());
     }
 
+    void accessibilityIsRequestedOnce_data()
+    {
+        QTest::addColumn<bool>("alreadyOn");
+        QTest::newRow("off") << false;
+        QTest::newRow("already on") << true;
+    }
     void accessibilityIsRequestedOnce()
     {
-        JsonFileStore store(JsonFileStore::defaultPath());
+        QFETCH(bool, alreadyOn);
+        test::MemoryStore store;
         FakeAccessibility bus;
+        bus.enabled = alreadyOn;
         QStringList told;
-        AccessibilityRequest request(bus, store, [&](const QString &s) { told << s; });
-        request.requestOnce();
-        QCOMPARE(told, QStringList{AccessibilityRequest::reason()});
+        const auto tell = [&](const QString &s) { told << s; };
+        AccessibilityRequest(bus, store, tell).requestOnce();
+        QCOMPARE(told, alreadyOn ? QStringList{} : QStringList{AccessibilityRequest::reason()});
         QVERIFY(bus.enabled);
         bus.enabled = false; // the user turned it off again
-        AccessibilityRequest(bus, store, [&](const QString &s) { told << s; }).requestOnce();
-        QCOMPARE(told.size(), 1);
-        QCOMPARE(bus.enableCalls, 1);
+        AccessibilityRequest(bus, store, tell).requestOnce();
+        QCOMPARE(told.size(), alreadyOn ? 0 : 1);
+        QCOMPARE(bus.enableCalls, alreadyOn ? 0 : 1);
         QVERIFY(store.boolValue(settings_keys::askedForAccessibility));
-    }
-
-    void accessibilityAlreadyOnAsksNothing()
-    {
-        JsonFileStore store(JsonFileStore::defaultPath());
-        FakeAccessibility bus;
-        bus.enabled = true;
-        bool told = false;
-        AccessibilityRequest(bus, store, [&](const QString &) { told = true; }).requestOnce();
-        QVERIFY(!told);
-        QCOMPARE(bus.enableCalls, 0);
     }
 };
 
