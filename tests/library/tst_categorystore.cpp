@@ -1,55 +1,22 @@
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "library/CategoryStore.h"
 
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
-#include <QSaveFile>
 #include <fcntl.h>
 #include <sys/stat.h>
 
 using namespace quintara;
+using Assignments = CategoryStore::Assignments;
 
 namespace {
-
-using Assignments = CategoryStore::Assignments;
 
 QUrl video(const QString &name)
 {
     return QUrl::fromLocalFile(QStringLiteral("/library/") + name);
 }
-
-class Library {
-public:
-    Library() : m_path(QDir::homePath() + QStringLiteral("/library"))
-    {
-        QDir(m_path).removeRecursively();
-        QDir().mkpath(m_path);
-    }
-    QUrl folder() const { return QUrl::fromLocalFile(m_path); }
-    QString tagFile() const { return m_path + QStringLiteral("/categories.json"); }
-    bool hasTagFile() const { return QFile::exists(tagFile()); }
-    void removeTagFile() const { QFile::remove(tagFile()); }
-
-    QByteArray contents() const
-    {
-        QFile file(tagFile());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    // Another writer: an atomic replace, as a second store would do.
-    void replace(const QByteArray &bytes) const
-    {
-        QSaveFile file(tagFile());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        QVERIFY(file.commit());
-    }
-
-private:
-    QString m_path;
-};
 
 QByteArray tagFile(const QStringList &tags, const Assignments &videos)
 {
@@ -61,6 +28,36 @@ QByteArray tagFile(const QStringList &tags, const Assignments &videos)
                                      {"videos", object}})
         .toJson();
 }
+
+// A library folder of the test's home; `bytes`, when given, its tag file.
+struct Library {
+    QString path = test::freshFolder("library");
+    QString tagFile = path + "/categories.json";
+    CategoryStore store;
+
+    explicit Library(const QByteArray &bytes = {})
+    {
+        if (!bytes.isEmpty())
+            test::writeFile(tagFile, bytes);
+        store.load(QUrl::fromLocalFile(path));
+    }
+    // Loads a second store from the same folder.
+    std::unique_ptr<CategoryStore> reread() const
+    {
+        auto other = std::make_unique<CategoryStore>();
+        other->load(QUrl::fromLocalFile(path));
+        return other;
+    }
+    // Runs `change` and tells whether it saved the tag file.
+    bool saves(const std::function<void()> &change) const
+    {
+        QFile::remove(tagFile);
+        change();
+        return QFile::exists(tagFile);
+    }
+};
+
+const Assignments threeVideos{{"1.mp4", {"x", "z"}}, {"2.mp4", {"x", "y"}}, {"3.mp4", {"y"}}};
 
 } // namespace
 
@@ -74,17 +71,15 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("returned"); // empty: absent
         QTest::addColumn<QStringList>("tags");
-        QTest::addColumn<bool>("saves");
         QTest::newRow("trimmed") << QStringList{} << "  Beach \n"
-                                 << "Beach" << QStringList{"Beach"} << true;
+                                 << "Beach" << QStringList{"Beach"};
         QTest::newRow("existing ignoring case") << QStringList{"Beach"} << "beach"
-                                                << "Beach" << QStringList{"Beach"} << false;
+                                                << "Beach" << QStringList{"Beach"};
         QTest::newRow("existing after trimming") << QStringList{"Night"} << "\tNIGHT "
-                                                 << "Night" << QStringList{"Night"} << false;
-        QTest::newRow("blank") << QStringList{"a"} << " \t\n "
-                               << "" << QStringList{"a"} << false;
+                                                 << "Night" << QStringList{"Night"};
+        QTest::newRow("blank") << QStringList{"a"} << " \t\n " << QString() << QStringList{"a"};
         QTest::newRow("sorted by name") << QStringList{"a10", "b"} << "A2"
-                                        << "A2" << QStringList{"A2", "a10", "b"} << true;
+                                        << "A2" << QStringList{"A2", "a10", "b"};
     }
     void addTag()
     {
@@ -92,19 +87,13 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, returned);
         QFETCH(QStringList, tags);
-        QFETCH(bool, saves);
-        Library library;
-        library.replace(tagFile(existing, {}));
-        CategoryStore store;
-        store.load(library.folder());
-        QCOMPARE(store.tags(), existing);
-        library.removeTagFile();
-
-        const std::optional<QString> tag = store.addTag(name);
-        QCOMPARE(tag.value_or(QString()), returned);
-        QCOMPARE(tag.has_value(), !returned.isEmpty());
-        QCOMPARE(store.tags(), tags);
-        QCOMPARE(library.hasTagFile(), saves);
+        Library library(tagFile(existing, {}));
+        QCOMPARE(library.store.tags(), existing);
+        std::optional<QString> tag;
+        // Only a new tag is saved.
+        QCOMPARE(library.saves([&] { tag = library.store.addTag(name); }), tags != existing);
+        QCOMPARE(tag, returned.isEmpty() ? std::nullopt : std::optional(returned));
+        QCOMPARE(library.store.tags(), tags);
     }
 
     void reading_data()
@@ -112,6 +101,9 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QStringList>("tags");
         QTest::addColumn<Assignments>("assignments");
+        const auto unread = [](const char *name, const char *file) {
+            QTest::newRow(name) << QByteArray(file) << QStringList{} << Assignments{};
+        };
         QTest::newRow("tag only in an assignment")
             << QByteArray(R"({"version": 1, "tags": [], "videos": {"a.mp4": ["x"]}})")
             << QStringList{"x"} << Assignments{{"a.mp4", {"x"}}};
@@ -121,25 +113,15 @@ private slots:
         QTest::newRow("unknown members and other versions")
             << QByteArray(R"({"version": 7, "extra": true, "tags": ["t"], "videos": {}})")
             << QStringList{"t"} << Assignments{};
-        QTest::newRow("no version") << QByteArray(R"({"tags": ["t"], "videos": {"a.mp4": ["t"]}})")
-                                    << QStringList{} << Assignments{};
-        QTest::newRow("fractional version")
-            << QByteArray(R"({"version": 1.5, "tags": ["t"], "videos": {}})") << QStringList{}
-            << Assignments{};
-        QTest::newRow("version as text")
-            << QByteArray(R"({"version": "1", "tags": ["t"], "videos": {}})") << QStringList{}
-            << Assignments{};
-        QTest::newRow("videos values are strings")
-            << QByteArray(R"({"version": 1, "tags": ["t"], "videos": {"a.mp4": "t"}})")
-            << QStringList{} << Assignments{};
-        QTest::newRow("a tag that is not a string")
-            << QByteArray(R"({"version": 1, "tags": ["t", 2], "videos": {}})") << QStringList{}
-            << Assignments{};
-        QTest::newRow("no videos")
-            << QByteArray(R"({"version": 1, "tags": ["t"]})") << QStringList{} << Assignments{};
-        QTest::newRow("not an object") << QByteArray("[1, 2]") << QStringList{} << Assignments{};
-        QTest::newRow("not JSON") << QByteArray("{\"version\": 1,") << QStringList{}
-                                  << Assignments{};
+        unread("no version", R"({"tags": ["t"], "videos": {"a.mp4": ["t"]}})");
+        unread("fractional version", R"({"version": 1.5, "tags": ["t"], "videos": {}})");
+        unread("version as text", R"({"version": "1", "tags": ["t"], "videos": {}})");
+        unread("videos values are strings",
+               R"({"version": 1, "tags": ["t"], "videos": {"a": "t"}})");
+        unread("a tag that is not a string", R"({"version": 1, "tags": ["t", 2], "videos": {}})");
+        unread("no videos", R"({"version": 1, "tags": ["t"]})");
+        unread("not an object", "[1, 2]");
+        unread("not JSON", "{\"version\": 1,");
     }
     void reading()
     {
@@ -147,24 +129,20 @@ private slots:
         QFETCH(QStringList, tags);
         QFETCH(Assignments, assignments);
         Library library;
-        library.replace(file);
-        CategoryStore store;
-        store.toggle("stale", video("old.mp4")); // whatever was loaded before goes
-        store.load(library.folder());
-        QCOMPARE(store.tags(), tags);
-        QCOMPARE(store.assignments(), assignments);
-        QCOMPARE(library.contents(), file); // an unreadable file is left as it was
+        library.store.toggle("stale", video("old.mp4")); // whatever was loaded before goes
+        test::writeFile(library.tagFile, file);
+        library.store.load(QUrl::fromLocalFile(library.path));
+        QCOMPARE(library.store.tags(), tags);
+        QCOMPARE(library.store.assignments(), assignments);
+        QCOMPARE(test::readFile(library.tagFile), file); // an unreadable file is left as it was
     }
 
     void savesTheWholeStatePrettyAndSorted()
     {
-        Library library;
-        library.replace("not json");
-        CategoryStore store;
-        store.load(library.folder());
-        store.toggle("Night", video("b.mp4"));
-        store.toggle("beach", video("a.mp4"));
-        const QByteArray bytes = library.contents();
+        Library library("not json");
+        library.store.toggle("Night", video("b.mp4"));
+        library.store.toggle("beach", video("a.mp4"));
+        const QByteArray bytes = test::readFile(library.tagFile);
         const QJsonObject root = QJsonDocument::fromJson(bytes).object();
         QCOMPARE(root.value("version").toInt(), 1);
         QCOMPARE(root.value("tags").toArray(), QJsonArray({"beach", "Night"}));
@@ -174,31 +152,38 @@ private slots:
         QVERIFY(bytes.indexOf("\"tags\"") < bytes.indexOf("\"version\""));
         QVERIFY(bytes.indexOf("\"version\"") < bytes.indexOf("\"videos\""));
         QVERIFY(bytes.indexOf("\"a.mp4\"") < bytes.indexOf("\"b.mp4\""));
-
-        CategoryStore again;
-        again.load(library.folder());
-        QCOMPARE(again.tags(), store.tags());
-        QCOMPARE(again.assignments(), store.assignments());
+        const auto again = library.reread();
+        QCOMPARE(again->tags(), library.store.tags());
+        QCOMPARE(again->assignments(), library.store.assignments());
     }
 
-    void toggleKeepsListsSorted()
+    void toggleKeepsListsSortedAndCounts()
     {
-        CategoryStore store;
-        const QUrl clip = video("clip.mov");
-        store.toggle("b", clip);
-        store.toggle("a", clip);
-        QCOMPARE(store.assignments().value("clip.mov"), (QStringList{"a", "b"}));
-        QCOMPARE(store.tags(), (QStringList{"a", "b"}));
-        QVERIFY(store.has("a", clip));
-        QVERIFY(!store.has("A", clip));
-        store.toggle("b", clip);
-        QCOMPARE(store.assignments().value("clip.mov"), QStringList{"a"});
-        store.toggle("a", clip);
-        QVERIFY(!store.assignments().contains("clip.mov"));
-        QCOMPARE(store.tags(), (QStringList{"a", "b"})); // tags outlive their last video
+        const QList<QUrl> videos{video("a.mp4"), video("b.mp4"), video("c.mp4"), video("d.mp4")};
+        Library library(R"({"version": 1, "tags": [], "videos": {"b.mp4": []}})");
+        CategoryStore &store = library.store;
+        QCOMPARE(store.untagged(videos), videos); // an empty list counts as untagged
+        store.toggle("sky", videos[0]);
+        store.toggle("sea", videos[0]);
+        store.toggle("sea", videos[2]);
+        QCOMPARE(store.assignments().value("a.mp4"), (QStringList{"sea", "sky"}));
+        QVERIFY(store.has("sea", videos[0]) && !store.has("Sea", videos[0]));
+        QCOMPARE(store.count("sea", videos), 2);
+        QCOMPARE(store.count("sea", {videos[1]}), 0);
+        QCOMPARE(store.untagged(videos), (QList<QUrl>{videos[1], videos[3]}));
         // Keyed by file name: the same name in another folder shares the entry.
-        store.toggle("a", QUrl::fromLocalFile("/elsewhere/clip.mov"));
-        QVERIFY(store.has("a", clip));
+        store.toggle("sea", QUrl::fromLocalFile("/elsewhere/c.mp4"));
+        QVERIFY(!store.has("sea", videos[2]));
+        // Tags outlive their last video.
+        store.toggle("sky", videos[0]);
+        store.toggle("sea", videos[0]);
+        QVERIFY(!store.assignments().contains("a.mp4"));
+        QCOMPARE(store.tags(), (QStringList{"sea", "sky"}));
+        // Forgetting a video saves only when it had an entry.
+        store.toggle("sea", videos[3]);
+        QVERIFY(!library.saves([&] { QVERIFY(!store.forget(video("e.mp4"))); }));
+        QVERIFY(library.saves([&] { QVERIFY(store.forget(videos[3])); }));
+        QVERIFY(!store.assignments().contains("d.mp4"));
     }
 
     void rename_data()
@@ -206,28 +191,25 @@ private slots:
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("to");
         QTest::addColumn<QStringList>("tags");
-        QTest::addColumn<Assignments>("assignments");
-        QTest::addColumn<bool>("saves");
-        const Assignments before{{"1.mp4", {"x", "z"}}, {"2.mp4", {"x", "y"}}, {"3.mp4", {"y"}}};
+        QTest::addColumn<Assignments>("assignments"); // empty: unchanged, not saved
         QTest::newRow("plain") << "z"
                                << " w\n"
                                << QStringList{"w", "x", "y"}
                                << Assignments{{"1.mp4", {"w", "x"}},
                                               {"2.mp4", {"x", "y"}},
-                                              {"3.mp4", {"y"}}}
-                               << true;
+                                              {"3.mp4", {"y"}}};
         QTest::newRow("onto an existing tag merges")
             << "x"
             << "y" << QStringList{"y", "z"}
-            << Assignments{{"1.mp4", {"y", "z"}}, {"2.mp4", {"y"}}, {"3.mp4", {"y"}}} << true;
+            << Assignments{{"1.mp4", {"y", "z"}}, {"2.mp4", {"y"}}, {"3.mp4", {"y"}}};
         QTest::newRow("case only is a rename")
             << "y"
             << "Y" << QStringList{"x", "Y", "z"}
-            << Assignments{{"1.mp4", {"x", "z"}}, {"2.mp4", {"x", "Y"}}, {"3.mp4", {"Y"}}} << true;
+            << Assignments{{"1.mp4", {"x", "z"}}, {"2.mp4", {"x", "Y"}}, {"3.mp4", {"Y"}}};
         QTest::newRow("blank") << "x"
-                               << "  " << QStringList{"x", "y", "z"} << before << false;
+                               << "  " << QStringList{"x", "y", "z"} << Assignments{};
         QTest::newRow("same name") << "x"
-                                   << " x " << QStringList{"x", "y", "z"} << before << false;
+                                   << " x " << QStringList{"x", "y", "z"} << Assignments{};
     }
     void rename()
     {
@@ -235,104 +217,55 @@ private slots:
         QFETCH(QString, to);
         QFETCH(QStringList, tags);
         QFETCH(Assignments, assignments);
-        QFETCH(bool, saves);
-        Library library;
-        library.replace(tagFile({"x", "y", "z"},
-                                {{"1.mp4", {"x", "z"}}, {"2.mp4", {"x", "y"}}, {"3.mp4", {"y"}}}));
-        CategoryStore store;
-        store.load(library.folder());
-        library.removeTagFile();
-        store.rename(from, to);
-        QCOMPARE(store.tags(), tags);
-        QCOMPARE(store.assignments(), assignments);
-        QCOMPARE(library.hasTagFile(), saves);
+        Library library(tagFile({"x", "y", "z"}, threeVideos));
+        QCOMPARE(library.saves([&] { library.store.rename(from, to); }), !assignments.isEmpty());
+        QCOMPARE(library.store.tags(), tags);
+        QCOMPARE(library.store.assignments(), assignments.isEmpty() ? threeVideos : assignments);
     }
 
     void deleteKeepsTheOrderOfTheRest()
     {
-        Library library;
         // Lists as another program left them, unsorted: deleting must not reorder them.
-        library.replace(tagFile({"m", "x", "a"},
+        Library library(tagFile({"m", "x", "a"},
                                 {{"1.mp4", {"x"}}, {"2.mp4", {"m", "x", "a"}}, {"3.mp4", {"a"}}}));
-        CategoryStore store;
-        store.load(library.folder());
-        QCOMPARE(store.tags(), (QStringList{"a", "m", "x"}));
-        store.deleteTag("x");
-        QCOMPARE(store.tags(), (QStringList{"a", "m"}));
-        QCOMPARE(store.assignments(), (Assignments{{"2.mp4", {"m", "a"}}, {"3.mp4", {"a"}}}));
-        QCOMPARE(CategoryStore().tags(), QStringList{});
-        CategoryStore reread;
-        reread.load(library.folder());
-        QCOMPARE(reread.assignments(), store.assignments());
-    }
-
-    void countsAndUntagged()
-    {
-        CategoryStore store;
-        const QList<QUrl> videos{video("a.mp4"), video("b.mp4"), video("c.mp4"), video("d.mp4")};
-        store.toggle("sea", videos[2]);
-        store.toggle("sea", videos[0]);
-        store.toggle("sky", videos[0]);
-        QCOMPARE(store.count("sea", videos), 2);
-        QCOMPARE(store.count("sky", videos), 1);
-        QCOMPARE(store.count("sea", {videos[1]}), 0);
-        QCOMPARE(store.untagged(videos), (QList<QUrl>{videos[1], videos[3]}));
-
-        Library library;
-        library.replace(R"({"version": 1, "tags": [], "videos": {"b.mp4": []}})");
-        store.load(library.folder());
-        QCOMPARE(store.untagged(videos), videos); // an empty list counts as untagged
-    }
-
-    void forgetDropsOneEntry()
-    {
-        Library library;
-        CategoryStore store;
-        store.load(library.folder());
-        store.toggle("t", video("a.mp4"));
-        library.removeTagFile();
-        QVERIFY(!store.forget(video("b.mp4")));
-        QVERIFY(!library.hasTagFile());
-        QVERIFY(store.forget(video("a.mp4")));
-        QVERIFY(store.assignments().isEmpty());
-        QCOMPARE(store.tags(), QStringList{"t"});
-        QVERIFY(library.hasTagFile());
+        QCOMPARE(library.store.tags(), (QStringList{"a", "m", "x"}));
+        library.store.deleteTag("x");
+        QCOMPARE(library.store.tags(), (QStringList{"a", "m"}));
+        QCOMPARE(library.store.assignments(),
+                 (Assignments{{"2.mp4", {"m", "a"}}, {"3.mp4", {"a"}}}));
+        QCOMPARE(library.reread()->assignments(), library.store.assignments());
     }
 
     void ownSavesAreNotReadAgainButOtherWritersAre()
     {
         Library library;
-        CategoryStore store;
-        store.load(library.folder());
-        store.toggle("mine", video("a.mp4"));
-
+        library.store.toggle("mine", video("a.mp4"));
         // Same file, same date: an in-place change that keeps the stamp is not looked at.
+        const QByteArray name = QFile::encodeName(library.tagFile);
         struct stat before;
-        QVERIFY(::stat(QFile::encodeName(library.tagFile()).constData(), &before) == 0);
+        QVERIFY(::stat(name.constData(), &before) == 0);
         {
-            QFile file(library.tagFile());
+            QFile file(library.tagFile);
             QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
             file.write(tagFile({"sneaky"}, {}));
         }
         const timespec times[2] = {before.st_atim, before.st_mtim};
-        QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(library.tagFile()).constData(), times, 0) ==
-                0);
-        store.reloadIfChanged();
-        QCOMPARE(store.tags(), QStringList{"mine"});
+        QVERIFY(::utimensat(AT_FDCWD, name.constData(), times, 0) == 0);
+        library.store.reloadIfChanged();
+        QCOMPARE(library.store.tags(), QStringList{"mine"});
 
         // A second store writes: the first picks its edit up.
-        CategoryStore other;
-        other.load(library.folder());
-        QCOMPARE(other.tags(), QStringList{"sneaky"});
-        other.toggle("theirs", video("b.mp4"));
-        store.reloadIfChanged();
-        QCOMPARE(store.tags(), (QStringList{"sneaky", "theirs"}));
-        QCOMPARE(store.assignments(), (Assignments{{"b.mp4", {"theirs"}}}));
+        auto other = library.reread();
+        QCOMPARE(other->tags(), QStringList{"sneaky"});
+        other->toggle("theirs", video("b.mp4"));
+        library.store.reloadIfChanged();
+        QCOMPARE(library.store.tags(), (QStringList{"sneaky", "theirs"}));
+        QCOMPARE(library.store.assignments(), (Assignments{{"b.mp4", {"theirs"}}}));
 
         // The file goes away: that is a change too.
-        library.removeTagFile();
-        store.reloadIfChanged();
-        QVERIFY(store.tags().isEmpty());
+        QFile::remove(library.tagFile);
+        library.store.reloadIfChanged();
+        QVERIFY(library.store.tags().isEmpty());
     }
 
     void withoutAFolderEverythingStaysInMemory()

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
 #include "library/FolderWatcher.h"
@@ -5,188 +6,131 @@
 #include "settings/VideoFiles.h"
 
 #include <QDir>
-#include <QFile>
 
 using namespace quintara;
 using namespace std::chrono_literals;
-
-namespace {
-
-// Counts the delayed tasks asked for, so a test can tell that a file event has come in.
-class CountingScheduler final : public Scheduler {
-public:
-    explicit CountingScheduler(test::VirtualScheduler &inner) : m_inner(inner) {}
-    Duration now() const override { return m_inner.now(); }
-
-    int scheduled = 0;
-
-protected:
-    TaskId start(Duration delay, bool repeat, QObject *context, Task task) override
-    {
-        ++scheduled;
-        return m_inner.start(delay, repeat, context, std::move(task));
-    }
-    void cancel(TaskId id) override { m_inner.cancel(id); }
-    bool isPending(TaskId id) const override { return m_inner.isPending(id); }
-
-private:
-    test::VirtualScheduler &m_inner;
-};
-
-bool writeFile(const QString &path, const QByteArray &bytes = "data")
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QString freshFolder(const QString &name)
-{
-    const QString path = QDir::homePath() + QLatin1Char('/') + name;
-    QDir(path).removeRecursively();
-    QDir().mkpath(path);
-    return path;
-}
-
-QStringList names(const QList<QUrl> &urls)
-{
-    QStringList result;
-    for (const QUrl &url : urls)
-        result.append(url.fileName());
-    return result;
-}
-
-} // namespace
+using test::fileNames;
+using test::freshFolder;
+using test::writeFile;
 
 class LibraryListingTest : public QObject {
     Q_OBJECT
 
+    test::VirtualScheduler m_clock;
+
+    // Waits for the watcher to hear of a file event: it schedules its reload then.
+    bool eventArrives(std::size_t scheduledBefore)
+    {
+        return QTest::qWaitFor([&] { return m_clock.scheduledCount() > scheduledBefore; });
+    }
+
 private slots:
     void nameOrder_data()
     {
-        QTest::addColumn<QString>("a");
-        QTest::addColumn<QString>("b");
+        QTest::addColumn<QStringList>("names");
         QTest::addColumn<int>("sign");
-        QTest::newRow("digits by value") << "clip2.mp4"
-                                         << "clip10.mp4" << -1;
-        QTest::newRow("case ignored") << "A.mp4"
-                                      << "b.mov" << -1;
-        QTest::newRow("case only differs") << "Beach"
-                                           << "beach" << 0;
-        QTest::newRow("leading zeros") << "take007"
-                                       << "take7" << 0;
-        QTest::newRow("prefix first") << "clip"
-                                      << "clip2" << -1;
-        QTest::newRow("number against letter") << "9lives"
-                                               << "alpha" << -1;
-        QTest::newRow("long numbers") << "v12345678901234567890"
-                                      << "v9" << 1;
-        QTest::newRow("later run decides") << "s1e10"
-                                           << "s1e9" << 1;
-        QTest::newRow("non-latin case") << "Ärger"
-                                        << "ärger" << 0;
+        QTest::newRow("digits by value") << QStringList{"clip2.mp4", "clip10.mp4"} << -1;
+        QTest::newRow("case ignored") << QStringList{"A.mp4", "b.mov"} << -1;
+        QTest::newRow("case only differs") << QStringList{"Beach", "beach"} << 0;
+        QTest::newRow("leading zeros") << QStringList{"take007", "take7"} << 0;
+        QTest::newRow("prefix first") << QStringList{"clip", "clip2"} << -1;
+        QTest::newRow("number against letter") << QStringList{"9lives", "alpha"} << -1;
+        QTest::newRow("long numbers") << QStringList{"v12345678901234567890", "v9"} << 1;
+        QTest::newRow("later run decides") << QStringList{"s1e10", "s1e9"} << 1;
+        QTest::newRow("non-latin case") << QStringList{"Ärger", "ärger"} << 0;
     }
     void nameOrder()
     {
-        QFETCH(QString, a);
-        QFETCH(QString, b);
+        QFETCH(QStringList, names);
         QFETCH(int, sign);
         const auto normal = [](int v) { return (v > 0) - (v < 0); };
-        QCOMPARE(normal(compareNames(a, b)), sign);
-        QCOMPARE(normal(compareNames(b, a)), -sign);
+        QCOMPARE(normal(compareNames(names[0], names[1])), sign);
+        QCOMPARE(normal(compareNames(names[1], names[0])), -sign);
     }
 
-    void listingIsSortedAndKeepsHiddenAndFolders()
+    // Sorted by name, ties in the directory's order; hidden entries and folders count.
+    void listing()
     {
         const QString dir = freshFolder("library");
-        for (const char *name :
-             {"b.mov", "A.mp4", "clip10.m4v", "clip2.MP4", "notes.txt", "._x.mov", "clip.mp4.part"})
+        for (const char *name : {"b.mov", "A.mp4", "clip10.m4v", "clip2.MP4", "notes.txt",
+                                 "._x.mov", "clip.mp4.part", "Sea.mp4", "sea.mp4", "SEA.mp4"})
             QVERIFY(writeFile(dir + "/" + name));
         QDir().mkpath(dir + "/sub");
         QDir().mkpath(dir + "/x.mp4");
-        QCOMPARE(names(listLibrary(QUrl::fromLocalFile(dir))),
-                 (QStringList{"._x.mov", "A.mp4", "b.mov", "clip2.MP4", "clip10.m4v", "x.mp4"}));
-    }
-
-    void tiesKeepTheDirectoryOrder()
-    {
-        const QString dir = freshFolder("ties");
-        for (const char *name : {"Sea.mp4", "sea.mp4", "SEA.mp4", "a.mp4"})
-            QVERIFY(writeFile(dir + "/" + name));
         const QUrl folder = QUrl::fromLocalFile(dir);
-        QStringList expected{"a.mp4"};
-        const auto listed = supportedVideos(folder);
-        QVERIFY(listed);
-        for (const QUrl &url : *listed)
-            if (url.fileName() != "a.mp4")
-                expected.append(url.fileName());
-        QCOMPARE(names(listLibrary(folder)), expected);
+        QStringList seas =
+            fileNames(supportedVideos(folder).value()).filter("sea.mp4", Qt::CaseInsensitive);
+        const QList<QUrl> listed = listLibrary(folder);
+        QCOMPARE(fileNames(listed),
+                 QStringList({"._x.mov", "A.mp4", "b.mov", "clip2.MP4", "clip10.m4v"}) + seas +
+                     QStringList{"x.mp4"});
+        QCOMPARE(listed.first(), QUrl::fromLocalFile(dir + "/._x.mov"));
+        QCOMPARE(sortedNames({"b", "a10", "a2", "b", "B"}), (QStringList{"a2", "a10", "B", "b"}));
     }
 
     void unreadableFolderListsNothing()
     {
-        QVERIFY(listLibrary(QUrl()).isEmpty());
-        QVERIFY(listLibrary(QUrl::fromLocalFile(QDir::homePath() + "/missing")).isEmpty());
         const QString file = QDir::homePath() + "/plain.mp4";
         QVERIFY(writeFile(file));
-        QVERIFY(listLibrary(QUrl::fromLocalFile(file)).isEmpty());
-    }
-
-    void sortedNamesAreDistinct()
-    {
-        QCOMPARE(sortedNames({"b", "a10", "a2", "b", "B"}), (QStringList{"a2", "a10", "B", "b"}));
+        for (const QUrl &folder : {QUrl(), QUrl::fromLocalFile(QDir::homePath() + "/missing"),
+                                   QUrl::fromLocalFile(file)}) {
+            QVERIFY(listLibrary(folder).isEmpty());
+            QVERIFY(!supportedVideos(folder));
+        }
+        QCOMPARE(supportedVideos(QUrl::fromLocalFile(freshFolder("empty")))->size(), 0);
     }
 
     void aBurstOfCopiesGivesOneReload()
     {
         const QString dir = freshFolder("burst");
-        test::VirtualScheduler clock;
-        CountingScheduler scheduler(clock);
-        FolderWatcher watcher(scheduler);
+        FolderWatcher watcher(m_clock);
         int reloads = 0;
         watcher.watch(QUrl::fromLocalFile(dir), [&] { ++reloads; });
         QVERIFY(watcher.isWatching());
 
         // Ten copies 0.1 s apart on the virtual clock, each waited for as a real event.
         for (int i = 0; i < 10; ++i) {
-            const int before = scheduler.scheduled;
+            const std::size_t before = m_clock.scheduledCount();
             QVERIFY(writeFile(dir + QStringLiteral("/copy%1.mp4").arg(i), QByteArray(4096, 'v')));
-            QTRY_VERIFY(scheduler.scheduled > before);
-            clock.advance(100ms);
+            QVERIFY(eventArrives(before));
+            m_clock.advance(100ms);
         }
         QCOMPARE(reloads, 0);
-        clock.advance(199ms); // 0.299 s after the last event
+        m_clock.advance(199ms); // 0.299 s after the last event
         QCOMPARE(reloads, 0);
-        clock.advance(1ms);
+        m_clock.advance(1ms);
         QCOMPARE(reloads, 1);
-        clock.advance(10s);
+        m_clock.advance(10s);
         QCOMPARE(reloads, 1);
 
         // The watch goes on after a reload; a removal counts like an addition.
-        const int before = scheduler.scheduled;
+        const std::size_t before = m_clock.scheduledCount();
         QVERIFY(QFile::remove(dir + "/copy3.mp4"));
-        QTRY_VERIFY(scheduler.scheduled > before);
-        clock.advance(FolderWatcher::settleDelay);
+        QVERIFY(eventArrives(before));
+        m_clock.advance(FolderWatcher::settleDelay);
         QCOMPARE(reloads, 2);
     }
 
     void stopDropsThePendingCallback()
     {
         const QString dir = freshFolder("stopping");
-        test::VirtualScheduler clock;
-        CountingScheduler scheduler(clock);
-        FolderWatcher watcher(scheduler);
+        FolderWatcher watcher(m_clock);
+        watcher.stop(); // before any watch: harmless
         int reloads = 0;
         watcher.watch(QUrl::fromLocalFile(dir), [&] { ++reloads; });
+        const std::size_t before = m_clock.scheduledCount();
         QVERIFY(writeFile(dir + "/new.mov"));
-        QTRY_COMPARE(scheduler.scheduled, 1);
-        QCOMPARE(clock.pendingCount(), std::size_t(1));
-
+        QVERIFY(eventArrives(before));
+        QCOMPARE(m_clock.pendingCount(), std::size_t(1));
         watcher.stop();
         QVERIFY(!watcher.isWatching());
-        QCOMPARE(clock.pendingCount(), std::size_t(0));
-        clock.advance(1s);
+        QCOMPARE(m_clock.pendingCount(), std::size_t(0));
+        m_clock.advance(1s);
         QCOMPARE(reloads, 0);
-        watcher.stop(); // twice is harmless
+        // Folders that cannot be watched leave it stopped.
+        watcher.watch(QUrl::fromLocalFile(QDir::homePath() + "/not-there"), [] {});
+        QVERIFY(!watcher.isWatching());
+        watcher.watch(QUrl(), [] {});
         QVERIFY(!watcher.isWatching());
     }
 
@@ -194,31 +138,16 @@ private slots:
     {
         const QString first = freshFolder("first");
         const QString second = freshFolder("second");
-        test::VirtualScheduler clock;
-        CountingScheduler scheduler(clock);
-        FolderWatcher watcher(scheduler);
+        FolderWatcher watcher(m_clock);
         QStringList seen;
         watcher.watch(QUrl::fromLocalFile(first), [&] { seen << "first"; });
         watcher.watch(QUrl::fromLocalFile(second), [&] { seen << "second"; });
+        const std::size_t before = m_clock.scheduledCount();
         QVERIFY(writeFile(first + "/a.mp4"));
         QVERIFY(writeFile(second + "/b.mp4"));
-        QTRY_VERIFY(scheduler.scheduled >= 1);
-        clock.advance(1s);
+        QVERIFY(eventArrives(before));
+        m_clock.advance(1s);
         QCOMPARE(seen, QStringList{"second"});
-    }
-
-    void stopBeforeWatchAndUnwatchableFolders()
-    {
-        test::VirtualScheduler clock;
-        FolderWatcher watcher(clock);
-        watcher.stop();
-        watcher.stop();
-        QVERIFY(!watcher.isWatching());
-        watcher.watch(QUrl::fromLocalFile(QDir::homePath() + "/not-there"), [] {});
-        QVERIFY(!watcher.isWatching());
-        watcher.watch(QUrl(), [] {});
-        QVERIFY(!watcher.isWatching());
-        QCOMPARE(clock.pendingCount(), std::size_t(0));
     }
 };
 

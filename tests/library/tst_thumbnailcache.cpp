@@ -1,26 +1,19 @@
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "TestMedia.h"
 #include "library/ThumbnailCache.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <optional>
 
 using namespace quintara;
-using test::VideoSpec;
 
 namespace {
 
-VideoSpec spec(int width, int height, int rotation = 0)
+test::VideoSpec spec(int width, int height, int rotation = 0)
 {
-    VideoSpec video;
-    video.width = width;
-    video.height = height;
-    video.seconds = 1.5;
-    video.fps = 4;
-    video.rotation = rotation;
-    return video;
+    return {.width = width, .height = height, .seconds = 1.5, .fps = 4, .rotation = rotation};
 }
 
 // Asks the cache and waits for the answer; nothing when the callback never came.
@@ -28,9 +21,7 @@ std::optional<QImage> poster(ThumbnailCache &cache, const QUrl &url)
 {
     std::optional<QImage> result;
     cache.image(url, nullptr, [&](const QImage &image) { result = image; });
-    if (!QTest::qWaitFor([&] { return result.has_value(); }, 20000))
-        return std::nullopt;
-    return result;
+    return QTest::qWaitFor([&] { return result.has_value(); }, 20000) ? result : std::nullopt;
 }
 
 // Mean absolute difference per channel of two images of one size, 0...255.
@@ -41,18 +32,18 @@ double difference(const QImage &a, const QImage &b)
     const QImage x = a.convertToFormat(QImage::Format_RGB32);
     const QImage y = b.convertToFormat(QImage::Format_RGB32);
     double sum = 0;
-    for (int row = 0; row < x.height(); ++row) {
-        const QRgb *p = reinterpret_cast<const QRgb *>(x.constScanLine(row));
-        const QRgb *q = reinterpret_cast<const QRgb *>(y.constScanLine(row));
-        for (int column = 0; column < x.width(); ++column)
-            sum += std::abs(qRed(p[column]) - qRed(q[column])) +
-                   std::abs(qGreen(p[column]) - qGreen(q[column])) +
-                   std::abs(qBlue(p[column]) - qBlue(q[column]));
-    }
+    for (int row = 0; row < x.height(); ++row)
+        for (int column = 0; column < x.width(); ++column) {
+            const QRgb p = x.pixel(column, row), q = y.pixel(column, row);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
     return sum / (3.0 * x.width() * x.height());
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(test::VideoSpec)
 
 class ThumbnailCacheTest : public QObject {
     Q_OBJECT
@@ -60,26 +51,21 @@ class ThumbnailCacheTest : public QObject {
 private slots:
     void sizes_data()
     {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<int>("rotation");
+        QTest::addColumn<test::VideoSpec>("video");
         QTest::addColumn<QSize>("expected");
-        QTest::newRow("2160p fits the box") << 3840 << 2160 << 0 << QSize(640, 360);
-        QTest::newRow("portrait 1080 x 1920") << 1080 << 1920 << 0 << QSize(360, 640);
-        QTest::newRow("small is not enlarged") << 320 << 180 << 0 << QSize(320, 180);
-        QTest::newRow("rotated a quarter turn") << 320 << 180 << 90 << QSize(180, 320);
-        QTest::newRow("turned upside down") << 320 << 180 << 180 << QSize(320, 180);
-        QTest::newRow("large and rotated") << 1280 << 720 << 270 << QSize(360, 640);
+        QTest::newRow("2160p fits the box") << spec(3840, 2160) << QSize(640, 360);
+        QTest::newRow("portrait 1080 x 1920") << spec(1080, 1920) << QSize(360, 640);
+        QTest::newRow("small is not enlarged") << spec(320, 180) << QSize(320, 180);
+        QTest::newRow("rotated a quarter turn") << spec(320, 180, 90) << QSize(180, 320);
+        QTest::newRow("turned upside down") << spec(320, 180, 180) << QSize(320, 180);
+        QTest::newRow("large and rotated") << spec(1280, 720, 270) << QSize(360, 640);
     }
     void sizes()
     {
-        QFETCH(int, width);
-        QFETCH(int, height);
-        QFETCH(int, rotation);
+        QFETCH(test::VideoSpec, video);
         QFETCH(QSize, expected);
         ThumbnailCache cache;
-        const auto image =
-            poster(cache, QUrl::fromLocalFile(test::testVideo(spec(width, height, rotation))));
+        const auto image = poster(cache, QUrl::fromLocalFile(test::testVideo(video)));
         QVERIFY(image);
         QCOMPARE(image->size(), expected);
     }
@@ -101,7 +87,6 @@ private slots:
                  0);
         const QImage expected(reference);
         QCOMPARE(expected.size(), QSize(180, 320));
-
         ThumbnailCache cache;
         const auto image = poster(cache, QUrl::fromLocalFile(path));
         QVERIFY(image);
@@ -111,66 +96,38 @@ private slots:
         QVERIFY2(wrongWay > 3 * upright, qPrintable(QString::number(wrongWay)));
     }
 
-    void storedPostersDoNotTouchTheFileAgain()
+    // A file that is no video gives no poster; once it is a video, its poster is kept.
+    void aFileThatIsNoVideoThenOne_data()
     {
-        const QString path = QDir::homePath() + "/kept.mp4";
-        QVERIFY(test::copyTestVideo(path, spec(320, 180)));
-        ThumbnailCache cache;
-        const QUrl url = QUrl::fromLocalFile(path);
-        const auto first = poster(cache, url);
-        QVERIFY(first && !first->isNull());
-        QVERIFY(cache.contains(url));
-
-        QVERIFY(QFile::remove(path));
-        bool answered = false;
-        cache.image(url, nullptr, [&](const QImage &image) {
-            answered = true;
-            QCOMPARE(image, *first);
-        });
-        QVERIFY(answered); // at once, from memory
+        QTest::addColumn<QByteArray>("contents"); // none: no file
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("empty") << QByteArray("");
+        QTest::newRow("text") << QByteArray("just some notes, not a movie\n");
+        QTest::newRow("truncated header") << QByteArray("\0\0\0\x18"
+                                                        "ftypmp42",
+                                                        12);
     }
-
-    void aMissingFileThenPresent()
+    void aFileThatIsNoVideoThenOne()
     {
-        const QString path = QDir::homePath() + "/later.mp4";
-        QFile::remove(path);
+        QFETCH(QByteArray, contents);
+        const QString path = test::freshFolder("later") + "/later.mp4";
+        QVERIFY(contents.isNull() || test::writeFile(path, contents));
         ThumbnailCache cache;
         const QUrl url = QUrl::fromLocalFile(path);
-        const auto missing = poster(cache, url);
-        QVERIFY(missing);
-        QVERIFY(missing->isNull());
+        const auto none = poster(cache, url);
+        QVERIFY(none && none->isNull());
         QVERIFY(!cache.contains(url));
         QCOMPARE(cache.storedBytes(), 0);
 
         QVERIFY(test::copyTestVideo(path, spec(320, 180)));
         const auto present = poster(cache, url);
-        QVERIFY(present);
-        QCOMPARE(present->size(), QSize(320, 180));
+        QCOMPARE(present.value_or(QImage()).size(), QSize(320, 180));
         QVERIFY(cache.contains(url));
-    }
-
-    void filesThatAreNoVideo_data()
-    {
-        QTest::addColumn<QByteArray>("contents");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("text") << QByteArray("just some notes, not a movie\n");
-        QTest::newRow("truncated header") << QByteArray("\x00\x00\x00\x18"
-                                                        "ftypmp42",
-                                                        12);
-    }
-    void filesThatAreNoVideo()
-    {
-        QFETCH(QByteArray, contents);
-        const QString path = QDir::homePath() + "/fake.mp4";
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(contents);
-        file.close();
-        ThumbnailCache cache;
-        const auto image = poster(cache, QUrl::fromLocalFile(path));
-        QVERIFY(image);
-        QVERIFY(image->isNull());
-        QVERIFY(!cache.contains(QUrl::fromLocalFile(path)));
+        // A stored poster does not touch the file again: answered at once, from memory.
+        QVERIFY(QFile::remove(path));
+        std::optional<QImage> again;
+        cache.image(url, nullptr, [&](const QImage &image) { again = image; });
+        QCOMPARE(again.value_or(QImage()), *present);
     }
 
     void decodingNeverBlocksTheCaller()
@@ -178,11 +135,11 @@ private slots:
         ThumbnailCache cache;
         const QUrl url = QUrl::fromLocalFile(test::testVideo(spec(3840, 2160)));
         int calls = 0;
-        QObject gone;
+        QObject kept;
         auto *context = new QObject;
         cache.image(url, nullptr, [&](const QImage &image) { calls += image.isNull() ? 100 : 1; });
         cache.image(url, context, [&](const QImage &) { calls += 1000; });
-        cache.image(url, &gone, [&](const QImage &image) { calls += image.isNull() ? 100 : 1; });
+        cache.image(url, &kept, [&](const QImage &image) { calls += image.isNull() ? 100 : 1; });
         QCOMPARE(calls, 0); // nothing answered before the frame is decoded
         delete context;     // its callback must not run
         QTRY_COMPARE(calls, 2);
@@ -206,9 +163,7 @@ private slots:
         QCOMPARE(cache.storedBytes(), 2 * posterBytes);
         QVERIFY(poster(cache, urls[0])); // a is now the most recent
         QVERIFY(poster(cache, urls[2]));
-        QVERIFY(cache.contains(urls[0]));
-        QVERIFY(!cache.contains(urls[1]));
-        QVERIFY(cache.contains(urls[2]));
+        QVERIFY(cache.contains(urls[0]) && !cache.contains(urls[1]) && cache.contains(urls[2]));
         QVERIFY(cache.storedBytes() <= cache.byteLimit());
     }
 };
