@@ -1,45 +1,40 @@
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "platform/LogSink.h"
 #include "platform/linux/JsonFileStore.h"
 #include "settings/AppSettings.h"
+#include "settings/VideoFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 
 using namespace quintara;
 
 namespace {
 
+// Read when asked: the test's own home is set only once the test starts.
 QString storePath()
 {
     return JsonFileStore::defaultPath();
 }
 
-// The settings file as another program would read it.
-QJsonObject storedFile()
+QJsonValue stored(const QString &key)
 {
-    QFile file(storePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QJsonDocument::fromJson(file.readAll()).object();
-}
-
-void writeStoredFile(const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(storePath()).absolutePath());
-    QFile file(storePath());
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
+    return test::readJson(storePath()).value(key);
 }
 
 QUrl file(const QString &path)
 {
     return QUrl::fromLocalFile(path);
 }
+
+// The settings of the file on disk, read afresh.
+struct Settings {
+    JsonFileStore store{storePath()};
+    AppSettings settings{store};
+    AppSettings *operator->() { return &settings; }
+};
 
 } // namespace
 
@@ -50,326 +45,212 @@ private slots:
     void init()
     {
         QDir(QFileInfo(storePath()).absolutePath()).removeRecursively();
-        QDir(QDir::homePath() + QStringLiteral("/Movies")).removeRecursively();
+        QDir(QDir::homePath() + "/Movies").removeRecursively();
     }
 
-    void freshStoreGivesTheDefaults()
+    // Missing keys and values of the wrong type read as the defaults.
+    void defaults_data()
     {
-        JsonFileStore store(storePath());
-        AppSettings settings(store);
-        const QString library = QDir::homePath() + QStringLiteral("/Movies/Quintara");
-        QCOMPARE(settings.libraryFolder().toLocalFile(), library + QLatin1Char('/'));
+        QTest::addColumn<QByteArray>("file"); // empty: none
+        QTest::newRow("fresh store") << QByteArray();
+        QTest::newRow("wrong types") << QByteArray(R"({
+            "libraryFolder": 12, "currentVideo": true, "spanScreens": "no",
+            "screenVideos": {"D1": "/a.mp4", "D2": 4}, "fillMode": "Fit",
+            "videoSpeeds": {"a.mp4": 0.5, "b.mp4": "fast"}, "showDynamicIsland": 0,
+            "hasOnboarded": "yes", "pauseOnBattery": 1, "pauseInLowPower": null,
+            "pauseWhenHot": [], "islandSources": "music"})");
+    }
+    void defaults()
+    {
+        QFETCH(QByteArray, file);
+        QVERIFY(file.isEmpty() || test::writeFile(storePath(), file));
+        Settings s;
+        const QString library = QDir::homePath() + "/Movies/Quintara/";
+        QCOMPARE(s->libraryFolder().toLocalFile(), library);
         QVERIFY(QFileInfo(library).isDir());
-        QVERIFY(settings.currentVideo().isEmpty());
-        QVERIFY(settings.spanScreens());
-        QVERIFY(settings.screenVideos().isEmpty());
-        QCOMPARE(settings.fillMode(), FillMode::fill);
-        QVERIFY(settings.speeds().isEmpty());
-        QVERIFY(!settings.hasOnboarded());
-        QVERIFY(settings.showIsland());
-        QVERIFY(!settings.pauseOnBattery());
-        QVERIFY(settings.pauseInLowPower());
-        QVERIFY(settings.pauseWhenHot());
-        QCOMPARE(settings.islandSources(),
-                 (IslandSourceSet{IslandSource::music, IslandSource::claudeCode,
-                                  IslandSource::chatGPT}));
-        // Defaults are not written until something is assigned.
-        QVERIFY(!QFile::exists(storePath()));
+        QVERIFY(s->currentVideo().isEmpty() && s->screenVideos().isEmpty() &&
+                s->speeds().isEmpty());
+        QVERIFY(s->spanScreens() && s->showIsland() && !s->hasOnboarded());
+        QVERIFY(!s->pauseOnBattery() && s->pauseInLowPower() && s->pauseWhenHot());
+        QCOMPARE(s->fillMode(), FillMode::fill);
+        QCOMPARE(s->islandSources(), (IslandSourceSet{IslandSource::music, IslandSource::claudeCode,
+                                                      IslandSource::chatGPT}));
+        // Defaults are not written until something is assigned; bad values are overwritten then.
+        QCOMPARE(QFile::exists(storePath()), !file.isEmpty());
+        s->persist();
+        QCOMPARE(stored("spanScreens"), QJsonValue(true));
     }
 
     void everyAssignmentPersistsEveryKey()
     {
-        {
-            JsonFileStore store(storePath());
-            AppSettings settings(store);
-            settings.setFillMode(FillMode::stretch);
-        }
-        const QJsonObject stored = storedFile();
-        const QStringList keys{"libraryFolder", "spanScreens",    "screenVideos",
-                               "fillMode",      "videoSpeeds",    "showDynamicIsland",
-                               "hasOnboarded",  "pauseOnBattery", "pauseInLowPower",
-                               "pauseWhenHot",  "islandSources"};
-        for (const QString &key : keys)
-            QVERIFY2(stored.contains(key), qPrintable(key));
-        QVERIFY(!stored.contains("currentVideo")); // absent URL: key removed
-        QCOMPARE(stored.value("fillMode").toString(), QStringLiteral("stretch"));
-
-        JsonFileStore again(storePath());
-        AppSettings reloaded(again);
-        QCOMPARE(reloaded.fillMode(), FillMode::stretch);
+        Settings()->setFillMode(FillMode::stretch);
+        for (const char *key :
+             {"libraryFolder", "spanScreens", "screenVideos", "fillMode", "videoSpeeds",
+              "showDynamicIsland", "hasOnboarded", "pauseOnBattery", "pauseInLowPower",
+              "pauseWhenHot", "islandSources"})
+            QVERIFY2(!stored(key).isUndefined(), key);
+        QVERIFY(stored("currentVideo").isUndefined()); // absent URL: key removed
+        QCOMPARE(stored("fillMode"), QJsonValue("stretch"));
+        // Flags kept in the same store by others survive.
+        Settings()->defaults().setValue(settings_keys::didSetUpLaunchAtLogin, true);
+        Settings()->setShowIsland(false);
+        QCOMPARE(stored("didSetUpLaunchAtLogin"), QJsonValue(true));
     }
 
     void valuesSurviveAReload()
     {
         {
-            JsonFileStore store(storePath());
-            AppSettings settings(store);
-            settings.setLibraryFolder(file("/srv/my videos/"));
-            settings.setCurrentVideo(file("/srv/my videos/sea #1.mp4"));
-            settings.setSpanScreens(false);
-            settings.setVideo(file("/srv/b.mov"), QStringLiteral("D1"));
-            settings.setSpeed(0.5, file("/srv/my videos/sea #1.mp4"));
-            settings.setPauseOnBattery(true);
-            settings.setIslandSources({IslandSource::claudeApp});
+            Settings s;
+            s->setLibraryFolder(file("/srv/my videos/"));
+            s->setCurrentVideo(file("/srv/my videos/sea #1.mp4"));
+            s->setSpanScreens(false);
+            s->setVideo(file("/srv/b.mov"), QStringLiteral("D1"));
+            s->setSpeed(0.5, file("/srv/my videos/sea #1.mp4"));
+            s->setPauseOnBattery(true);
+            s->setFillMode(FillMode::fit);
+            s->setIslandSources({IslandSource::claudeApp});
         }
-        JsonFileStore store(storePath());
-        AppSettings settings(store);
-        QCOMPARE(settings.libraryFolder(), file("/srv/my videos/"));
-        QCOMPARE(settings.currentVideo(), file("/srv/my videos/sea #1.mp4"));
-        QVERIFY(!settings.spanScreens());
-        QCOMPARE(settings.video(QStringLiteral("D1")), file("/srv/b.mov"));
-        QCOMPARE(settings.speed(file("/elsewhere/sea #1.mp4")), 0.5);
-        QVERIFY(settings.pauseOnBattery());
-        QCOMPARE(settings.islandSources(), IslandSourceSet{IslandSource::claudeApp});
-        QCOMPARE(storedFile().value("screenVideos").toObject().value("D1").toString(),
-                 QStringLiteral("/srv/b.mov"));
+        Settings s;
+        QCOMPARE(s->libraryFolder(), file("/srv/my videos/"));
+        QCOMPARE(s->currentVideo(), file("/srv/my videos/sea #1.mp4"));
+        QVERIFY(!s->spanScreens() && s->pauseOnBattery());
+        QCOMPARE(s->video(QStringLiteral("D1")), file("/srv/b.mov"));
+        QCOMPARE(s->speed(file("/elsewhere/sea #1.mp4")), 0.5);
+        QCOMPARE(s->fillMode(), FillMode::fit);
+        QCOMPARE(s->islandSources(), IslandSourceSet{IslandSource::claudeApp});
+        QCOMPARE(stored("screenVideos").toObject().value("D1"), QJsonValue("/srv/b.mov"));
     }
 
     void speedsAreClampedAndOneIsRemoved_data()
     {
         QTest::addColumn<double>("requested");
-        QTest::addColumn<double>("stored"); // 0 means no entry
+        QTest::addColumn<double>("kept"); // 1: no entry
         QTest::newRow("above") << 2.0 << 1.5;
         QTest::newRow("below") << 0.1 << 0.25;
         QTest::newRow("inside") << 0.75 << 0.75;
-        QTest::newRow("near one") << 1.0005 << 0.0;
-        QTest::newRow("one") << 1.0 << 0.0;
+        QTest::newRow("near one") << 1.0005 << 1.0;
+        QTest::newRow("one") << 1.0 << 1.0;
+        QTest::newRow("not a number keeps the old") << qQNaN() << 0.5;
     }
     void speedsAreClampedAndOneIsRemoved()
     {
         QFETCH(double, requested);
-        QFETCH(double, stored);
-        JsonFileStore store(storePath());
-        AppSettings settings(store);
-        const QUrl x = file("/a/x.mp4");
-        settings.setSpeed(0.5, x);
-        settings.setSpeed(requested, x);
-        if (stored == 0.0) {
-            QVERIFY(!settings.speeds().contains("x.mp4"));
-            QCOMPARE(settings.speed(x), 1.0);
-        } else {
-            QCOMPARE(settings.speeds().value("x.mp4"), stored);
-            QCOMPARE(settings.speed(x), stored);
-        }
-    }
-
-    void speedsAreKeyedByFileName()
-    {
-        JsonFileStore store(storePath());
-        AppSettings settings(store);
-        settings.setSpeed(1.25, file("/one/ocean.mp4"));
-        QCOMPARE(settings.speed(file("/two/ocean.mp4")), 1.25);
-        QCOMPARE(settings.speed(QUrl()), 1.0);
-        settings.setSpeed(qQNaN(), file("/one/ocean.mp4"));
-        QCOMPARE(settings.speed(file("/one/ocean.mp4")), 1.25);
-    }
-
-    void storedSpeedsAreTakenUnclamped()
-    {
-        writeStoredFile(R"({"videoSpeeds": {"fast.mp4": 3.0}})");
-        JsonFileStore store(storePath());
-        AppSettings settings(store);
-        QCOMPARE(settings.speed(file("/x/fast.mp4")), 3.0);
+        QFETCH(double, kept);
+        Settings s;
+        s->setSpeed(0.5, file("/a/x.mp4"));
+        s->setSpeed(requested, file("/a/x.mp4"));
+        QCOMPARE(s->speeds().contains("x.mp4"), kept != 1.0);
+        // Keyed by file name: the same name in another folder shares the speed.
+        QCOMPARE(s->speed(file("/b/x.mp4")), kept);
+        QCOMPARE(s->speed(QUrl()), 1.0);
+        // A stored speed is taken as it is.
+        QVERIFY(test::writeFile(storePath(), R"({"videoSpeeds": {"fast.mp4": 3.0}})"));
+        QCOMPARE(Settings()->speed(file("/x/fast.mp4")), 3.0);
     }
 
     void perDisplayEntries()
     {
-        JsonFileStore store(storePath());
-        AppSettings settings(store);
+        Settings s;
         const QUrl a = file("/l/a.mp4"), b = file("/l/b.mp4");
-        settings.setVideo(a, std::nullopt);
-        settings.setVideo(b, QStringLiteral("D1"));
-        QCOMPARE(settings.video(QStringLiteral("D1")), b);
-        QCOMPARE(settings.video(QStringLiteral("D2")), a);
-        QCOMPARE(settings.video(std::nullopt), a);
-
+        s->setVideo(a, std::nullopt);
+        s->setVideo(b, QStringLiteral("D1"));
+        QCOMPARE(s->video(QStringLiteral("D1")), b);
+        QCOMPARE(s->video(QStringLiteral("D2")), a);
+        QCOMPARE(s->video(std::nullopt), a);
         // Choosing the current video for a display removes its entry instead of adding one.
-        settings.setVideo(a, QStringLiteral("D1"));
-        QVERIFY(settings.screenVideos().isEmpty());
-
-        settings.setVideo(b, QStringLiteral("D1"));
-        settings.setVideo(b, QStringLiteral("D2"));
-        settings.setVideo(b, std::nullopt);
-        QVERIFY(settings.screenVideos().isEmpty());
-        QCOMPARE(settings.currentVideo(), b);
+        s->setVideo(a, QStringLiteral("D1"));
+        QVERIFY(s->screenVideos().isEmpty());
+        s->setVideo(b, QStringLiteral("D1"));
+        s->setVideo(b, QStringLiteral("D2"));
+        s->setVideo(b, std::nullopt);
+        QVERIFY(s->screenVideos().isEmpty());
+        QCOMPARE(s->currentVideo(), b);
     }
 
-    void forgetRemovesInOrder()
+    void forgetReplacesInOrder()
     {
-        JsonFileStore store(storePath());
-        AppSettings settings(store);
+        Settings s;
         const QUrl a = file("/l/a.mp4"), b = file("/l/b.mp4"), c = file("/l/c.mp4");
-        settings.setVideo(c, std::nullopt);
-        settings.setVideo(a, QStringLiteral("D1"));
-        settings.setVideo(a, QStringLiteral("D2"));
-        settings.setVideo(b, QStringLiteral("D3"));
-        settings.setCurrentVideo(a);
-        settings.setSpeed(0.5, a);
-
+        s->setVideo(c, std::nullopt);
+        s->setVideo(a, QStringLiteral("D1"));
+        s->setVideo(a, QStringLiteral("D2"));
+        s->setVideo(b, QStringLiteral("D3"));
+        s->setCurrentVideo(a);
+        s->setSpeed(0.5, a);
         QStringList order;
-        connect(&settings, &AppSettings::speedsWillChange, this, [&] { order << "speeds"; });
-        connect(&settings, &AppSettings::screenVideosWillChange, this,
+        connect(&s.settings, &AppSettings::speedsWillChange, this, [&] { order << "speeds"; });
+        connect(&s.settings, &AppSettings::screenVideosWillChange, this,
                 [&] { order << "screenVideos"; });
-        connect(&settings, &AppSettings::currentVideoWillChange, this,
+        connect(&s.settings, &AppSettings::currentVideoWillChange, this,
                 [&] { order << "currentVideo"; });
-        settings.forget(a, b);
-
+        s->forget(a, b);
         QCOMPARE(order, (QStringList{"speeds", "screenVideos", "currentVideo"}));
-        QCOMPARE(settings.screenVideos(), (AppSettings::ScreenVideos{{"D3", b}}));
-        QCOMPARE(settings.currentVideo(), b);
-        QVERIFY(!settings.speeds().contains("a.mp4"));
-    }
-
-    void forgetLeavesAnotherCurrentVideo()
-    {
-        JsonFileStore store(storePath());
-        AppSettings settings(store);
-        const QUrl a = file("/l/a.mp4"), b = file("/l/b.mp4"), c = file("/l/c.mp4");
-        settings.setCurrentVideo(c);
-        bool currentTouched = false;
-        connect(&settings, &AppSettings::currentVideoWillChange, this,
-                [&] { currentTouched = true; });
-        settings.forget(a, b);
-        QCOMPARE(settings.currentVideo(), c);
-        QVERIFY(!currentTouched);
+        QCOMPARE(s->screenVideos(), (AppSettings::ScreenVideos{{"D3", b}}));
+        QCOMPARE(s->currentVideo(), b);
+        QVERIFY(!s->speeds().contains("a.mp4"));
+        // Another current video is left alone.
+        s->forget(c, a);
+        QVERIFY(!order.mid(3).contains("currentVideo"));
+        QCOMPARE(s->currentVideo(), b);
     }
 
     void observersSeeTheNewValueBeforeItIsStored()
     {
-        JsonFileStore store(storePath());
-        AppSettings settings(store);
-        bool seen = false, heldOld = false, storedOld = false;
-        connect(&settings, &AppSettings::pauseOnBatteryWillChange, this, [&](bool value) {
-            seen = value;
-            heldOld = !settings.pauseOnBattery();
-            storedOld = !storedFile().value("pauseOnBattery").toBool();
+        Settings s;
+        QStringList seen;
+        connect(&s.settings, &AppSettings::pauseOnBatteryWillChange, this, [&](bool value) {
+            seen << QStringLiteral("will %1 %2 %3")
+                        .arg(value)
+                        .arg(s->pauseOnBattery())
+                        .arg(stored("pauseOnBattery").toBool());
         });
-        bool changedAfter = false;
-        connect(&settings, &AppSettings::pauseOnBatteryChanged, this, [&] {
-            changedAfter =
-                settings.pauseOnBattery() && storedFile().value("pauseOnBattery").toBool();
+        connect(&s.settings, &AppSettings::pauseOnBatteryChanged, this, [&] {
+            seen << QStringLiteral("did %1 %2")
+                        .arg(s->pauseOnBattery())
+                        .arg(stored("pauseOnBattery").toBool());
         });
-        settings.setPauseOnBattery(true);
-        QVERIFY(seen);
-        QVERIFY(heldOld);
-        QVERIFY(storedOld);
-        QVERIFY(changedAfter);
+        s->setPauseOnBattery(true);
+        QCOMPARE(seen, (QStringList{"will 1 0 0", "did 1 1"}));
     }
 
     void islandSources_data()
     {
-        QTest::addColumn<QByteArray>("stored");
-        QTest::addColumn<QList<int>>("expected");
-        QTest::newRow("unknown dropped")
-            << QByteArray(R"(["music", "somethingElse"])") << QList<int>{int(IslandSource::music)};
-        QTest::newRow("empty array") << QByteArray("[]") << QList<int>{};
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("kept");
+        QTest::newRow("unknown dropped") << QByteArray(R"(["music", "x"])") << QStringList{"music"};
+        QTest::newRow("empty array") << QByteArray("[]") << QStringList{};
         QTest::newRow("case matters")
-            << QByteArray(R"(["Music", "claudeApp"])") << QList<int>{int(IslandSource::claudeApp)};
+            << QByteArray(R"(["Music", "claudeApp"])") << QStringList{"claudeApp"};
         QTest::newRow("not strings")
-            << QByteArray(R"(["music", 3])")
-            << QList<int>{int(IslandSource::music), int(IslandSource::claudeCode),
-                          int(IslandSource::chatGPT)};
+            << QByteArray(R"(["music", 3])") << QStringList{"chatGPT", "claudeCode", "music"};
+        QTest::newRow("stored sorted")
+            << QByteArray(R"(["music", "chatGPT"])") << QStringList{"chatGPT", "music"};
     }
     void islandSources()
     {
-        QFETCH(QByteArray, stored);
-        QFETCH(QList<int>, expected);
-        writeStoredFile("{\"islandSources\": " + stored + "}");
-        JsonFileStore store(storePath());
-        AppSettings settings(store);
-        IslandSourceSet want;
-        for (int v : expected)
-            want.insert(IslandSource(v));
-        QCOMPARE(settings.islandSources(), want);
-    }
-
-    void islandSourcesAreStoredSorted()
-    {
-        JsonFileStore store(storePath());
-        AppSettings settings(store);
-        settings.setIslandSources({IslandSource::music, IslandSource::chatGPT});
-        QCOMPARE(storedFile().value("islandSources").toArray(), QJsonArray({"chatGPT", "music"}));
-    }
-
-    void wrongTypesTakeTheirDefaults()
-    {
-        writeStoredFile(R"({
-            "libraryFolder": 12, "currentVideo": true, "spanScreens": "no",
-            "screenVideos": {"D1": "/a.mp4", "D2": 4}, "fillMode": "Fit",
-            "videoSpeeds": {"a.mp4": 0.5, "b.mp4": "fast"}, "showDynamicIsland": 0,
-            "hasOnboarded": "yes", "pauseOnBattery": 1, "pauseInLowPower": null,
-            "pauseWhenHot": [], "islandSources": "music"
-        })");
-        JsonFileStore store(storePath());
-        AppSettings settings(store);
-        QCOMPARE(settings.libraryFolder(), AppSettings::defaultLibrary());
-        QVERIFY(settings.currentVideo().isEmpty());
-        QVERIFY(settings.spanScreens());
-        QVERIFY(settings.screenVideos().isEmpty());
-        QCOMPARE(settings.fillMode(), FillMode::fill);
-        QVERIFY(settings.speeds().isEmpty());
-        QVERIFY(settings.showIsland());
-        QVERIFY(!settings.hasOnboarded());
-        QVERIFY(!settings.pauseOnBattery());
-        QVERIFY(settings.pauseInLowPower());
-        QVERIFY(settings.pauseWhenHot());
-        QCOMPARE(settings.islandSources().size(), std::size_t(3));
-
-        // The bad values are overwritten at the next write.
-        settings.persist();
-        QCOMPARE(storedFile().value("spanScreens"), QJsonValue(true));
-    }
-
-    void fillModeRawValues_data()
-    {
-        QTest::addColumn<QString>("raw");
-        QTest::addColumn<int>("mode");
-        QTest::newRow("fit") << "fit" << int(FillMode::fit);
-        QTest::newRow("stretch") << "stretch" << int(FillMode::stretch);
-        QTest::newRow("fill") << "fill" << int(FillMode::fill);
-        QTest::newRow("other case") << "STRETCH" << int(FillMode::fill);
-        QTest::newRow("unknown") << "zoom" << int(FillMode::fill);
-    }
-    void fillModeRawValues()
-    {
-        QFETCH(QString, raw);
-        QFETCH(int, mode);
-        QCOMPARE(int(fillModeFromRaw(raw)), mode);
-        QCOMPARE(fillModeFromRaw(rawValue(FillMode(mode))), FillMode(mode));
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, kept);
+        QVERIFY(test::writeFile(storePath(), "{\"islandSources\": " + file + "}"));
+        Settings()->persist();
+        QCOMPARE(stored("islandSources").toArray(), QJsonArray::fromStringList(kept));
     }
 
     void corruptFileIsKeptAside()
     {
         const QByteArray garbage = "{\"spanScreens\": fal";
-        writeStoredFile(garbage);
+        QVERIFY(test::writeFile(storePath(), garbage));
         MemoryLogSink log;
         ScopedLogSink scoped(&log);
-        JsonFileStore store(storePath());
-        AppSettings settings(store);
-        QVERIFY(settings.spanScreens());
-        QFile aside(storePath() + ".corrupt");
-        QVERIFY(aside.open(QIODevice::ReadOnly));
-        QCOMPARE(aside.readAll(), garbage);
+        Settings s;
+        QVERIFY(s->spanScreens());
+        QCOMPARE(test::readFile(storePath() + ".corrupt"), garbage);
         QCOMPARE(log.matching("Quintara: settings file").size(), 1);
-
         // A second bad file does not overwrite the first one kept aside.
-        settings.setSpanScreens(false);
-        writeStoredFile("not json");
+        s->setSpanScreens(false);
+        QVERIFY(test::writeFile(storePath(), "not json"));
         JsonFileStore again(storePath());
         QVERIFY(QFile::exists(storePath() + ".corrupt-2"));
-        QVERIFY(aside.seek(0));
-        QCOMPARE(aside.readAll(), garbage);
-    }
-
-    void flagsLiveInTheSameStore()
-    {
-        JsonFileStore store(storePath());
-        AppSettings settings(store);
-        settings.defaults().setValue(settings_keys::didSetUpLaunchAtLogin, true);
-        settings.setShowIsland(false);
-        const QJsonObject stored = storedFile();
-        QCOMPARE(stored.value("didSetUpLaunchAtLogin"), QJsonValue(true));
-        QVERIFY(!settings.defaults().boolValue(settings_keys::devTools));
+        QCOMPARE(test::readFile(storePath() + ".corrupt"), garbage);
     }
 
     void aKilledProcessHasLostNothing()
@@ -379,9 +260,21 @@ private slots:
         writer.start(QStringLiteral(SETTINGS_WRITER), {video});
         QVERIFY(writer.waitForFinished(30000));
         QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
-        JsonFileStore store(storePath());
-        AppSettings settings(store);
-        QCOMPARE(settings.currentVideo(), file(video));
+        QCOMPARE(Settings()->currentVideo(), file(video));
+    }
+
+    void videoFiles()
+    {
+        const QList<std::pair<QString, QString>> titles{{"/v/deep Blue-SEA.mov", "Deep Blue SEA"},
+                                                        {"/v/clip.v2.m4v", "Clip.v2"},
+                                                        {"/v/élan.mp4", "Élan"},
+                                                        {"/v/plain", "Plain"}};
+        for (const auto &[path, title] : titles)
+            QCOMPARE(displayTitle(QUrl::fromLocalFile(path)), title);
+        for (const char *name : {"a.mp4", "a.MP4", "b.Mov", "c.m4v"})
+            QVERIFY2(isSupportedVideo(name), name);
+        for (const char *name : {"clip.mp4.part", "clip", "clip.mkv"})
+            QVERIFY2(!isSupportedVideo(name), name);
     }
 };
 
