@@ -15,13 +15,13 @@ class DisplayIdentityTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void stableIds()
+    void idsAndNames()
     {
         const QString a = stableDisplayId("DEL", "U2720Q", "ABC123", "DP-1");
+        QVERIFY(!QUuid::fromString(a).isNull());
         // The same monitor on another connector keeps its id; its serial tells it apart.
         QCOMPARE(stableDisplayId("DEL", "U2720Q", "ABC123", "HDMI-1"), a);
         QVERIFY(stableDisplayId("DEL", "U2720Q", "XYZ789", "DP-1") != a);
-        QVERIFY(!QUuid::fromString(a).isNull());
         // No EDID identity: the connector name.
         QCOMPARE(stableDisplayId("", "", "", "DUMMY0"), QStringLiteral("DUMMY0"));
         // Two identical monitors without serial numbers do not share one id.
@@ -29,10 +29,7 @@ private slots:
         const QString second = stableDisplayId("GSM", "LG FHD", "", "DP-2", {first});
         QVERIFY(second != first);
         QCOMPARE(stableDisplayId("GSM", "LG FHD", "", "DP-2", {first}), second);
-    }
 
-    void names()
-    {
         QCOMPARE(displayName("Dell", "U2720Q", "DP-1"), QStringLiteral("Dell U2720Q"));
         QCOMPARE(displayName("", "U2720Q", "DP-1"), QStringLiteral("U2720Q"));
         QCOMPARE(displayName("", "", "DUMMY1"), QStringLiteral("DUMMY1"));
@@ -46,16 +43,15 @@ private slots:
         SessionDisplayPower power;
         QSignalSpy slept(&power, &DisplayPower::displaysDidSleep);
         QSignalSpy woke(&power, &DisplayPower::displaysDidWake);
-        auto emitActive = [](bool active) {
+        const auto active = [](const char *value) {
             QProcess::execute("gdbus",
                               {"emit", "--session", "--object-path", "/org/freedesktop/ScreenSaver",
-                               "--signal", "org.freedesktop.ScreenSaver.ActiveChanged",
-                               active ? "true" : "false"});
+                               "--signal", "org.freedesktop.ScreenSaver.ActiveChanged", value});
         };
-        emitActive(true);
+        active("true");
         QTRY_COMPARE_WITH_TIMEOUT(slept.size(), 1, 10000);
-        emitActive(true); // a repeat changes nothing
-        emitActive(false);
+        active("true"); // a repeat changes nothing
+        active("false");
         QTRY_COMPARE_WITH_TIMEOUT(woke.size(), 1, 10000);
         QCOMPARE(slept.size(), 1);
     }
