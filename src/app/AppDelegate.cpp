@@ -3,7 +3,6 @@
 #include "library/ThumbnailCache.h"
 #include "platform/LogSink.h"
 #include "platform/linux/AtSpiBus.h"
-#include "platform/linux/LinuxPowerSources.h"
 #include "platform/linux/XdgAutostart.h"
 #include "settings/VideoFiles.h"
 
@@ -38,10 +37,6 @@ void tellInAMessageBox(const QString &sentence)
 }
 
 } // namespace
-
-AppDelegate::AppDelegate(KeyValueStore &defaults, Scheduler &scheduler, QObject *parent)
-    : AppDelegate(defaults, scheduler, linuxPowerSources(scheduler), parent)
-{}
 
 AppDelegate::AppDelegate(KeyValueStore &defaults, Scheduler &scheduler, PowerSources powerSources,
                          QObject *parent)

@@ -35,10 +35,8 @@ public:
     // A uniform random index below `count`.
     using RandomIndex = std::function<qsizetype(qsizetype count)>;
 
-    // `defaults` and `scheduler` are not owned and must outlive the delegate. The power monitor
-    // observes the system's own power services.
-    AppDelegate(KeyValueStore &defaults, Scheduler &scheduler, QObject *parent = nullptr);
-    // The power monitor observes `powerSources` instead.
+    // `defaults` and `scheduler` are not owned and must outlive the delegate; the power monitor
+    // observes `powerSources`.
     AppDelegate(KeyValueStore &defaults, Scheduler &scheduler, PowerSources powerSources,
                 QObject *parent = nullptr);
     ~AppDelegate() override;

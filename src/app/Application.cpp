@@ -7,6 +7,7 @@
 #include "platform/LogSink.h"
 #include "platform/linux/DBusApplicationInstance.h"
 #include "platform/linux/JsonFileStore.h"
+#include "platform/linux/LinuxPowerSources.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -81,7 +82,7 @@ int runApplication(int argc, char **argv)
         return handOver(instance, options);
 
     JsonFileStore defaults(JsonFileStore::defaultPath());
-    AppDelegate delegate(defaults, defaultScheduler());
+    AppDelegate delegate(defaults, defaultScheduler(), linuxPowerSources(defaultScheduler()));
     QObject::connect(&instance, &ApplicationInstance::activateRequested, &delegate,
                      [&delegate] { delegate.applicationShouldHandleReopen(); });
     QObject::connect(&instance, &ApplicationInstance::openRequested, &delegate,
