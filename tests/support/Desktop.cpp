@@ -23,10 +23,13 @@ QStringList windowsTitled(const QString &pattern, bool onlyVisible)
     return run(QStringLiteral("xdotool"), arguments).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-QImage screenshot()
+QImage screenshot(const QRect &area)
 {
-    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(
-        QImage::Format_RGB32);
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, area.x(), area.y(), area.isEmpty() ? -1 : area.width(),
+                     area.isEmpty() ? -1 : area.height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
 }
 
 double litShare(const QImage &image, QRect area, int step)

@@ -10,8 +10,8 @@ namespace quintara::test {
 QString run(const QString &program, const QStringList &arguments);
 // X ids of the windows whose title matches `pattern`.
 QStringList windowsTitled(const QString &pattern, bool onlyVisible = false);
-// What the X server shows on the primary screen.
-QImage screenshot();
+// What the X server shows on the primary screen, or in `area` of it.
+QImage screenshot(const QRect &area = {});
 // Share of the sampled pixels of `area` (the whole image when empty) that are not black.
 double litShare(const QImage &image, QRect area = {}, int step = 4);
 // Share of the sampled pixels that differ between two images (1 when their sizes differ).
