@@ -54,9 +54,6 @@ private slots:
                  "exclamationmark.bubble.fill|Claude Code needs you|6"};
         QTest::newRow("no title for an unknown id")
             << L{"source=X;id=a;state=running"} << L{} << L{};
-        QTest::newRow("no title, same state")
-            << L{fix, "source=Claude Code;id=a;state=running"} << L{"a:running:Fix tests"}
-            << L{"sparkles|Claude Code|3"};
         QTest::newRow("new title, same state: moved to the front, silent")
             << L{fix, "source=X;id=b;title=B", fix.chopped(9) + "Fix all"}
             << L{"a:running:Fix all", "b:running:B"} << L{"sparkles|Claude Code|3", "sparkles|X|3"};

@@ -48,38 +48,33 @@ private slots:
     }
     void init() { m_heard.clear(); }
 
+    // Accepted, the report carries each option by its name, the state running unless given.
     void arguments_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QVariantMap>("report");
         QTest::newRow("everything")
             << L{"--source",  "Build",   "--id",    "b1",       "--state",
                  "attention", "--title", "Compile", "--detail", "3 warnings"}
-            << 0
-            << QVariantMap{{"source", "Build"},
-                           {"id", "b1"},
-                           {"state", "attention"},
-                           {"title", "Compile"},
-                           {"detail", "3 warnings"}};
-        QTest::newRow("the least")
-            << L{"--source", "S", "--title", "T"} << 0
-            << QVariantMap{{"source", "S"}, {"state", "running"}, {"title", "T"}};
+            << 0;
+        QTest::newRow("the least") << L{"--source", "S", "--title", "T"} << 0;
         QTest::newRow("unknown state")
-            << L{"--source", "S", "--title", "T", "--state", "paused"} << 2 << QVariantMap{};
-        QTest::newRow("no source") << L{"--title", "T"} << 2 << QVariantMap{};
+            << L{"--source", "S", "--title", "T", "--state", "paused"} << 2;
+        QTest::newRow("no source") << L{"--title", "T"} << 2;
     }
     void arguments()
     {
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
-        QFETCH(QVariantMap, report);
         QString error;
         QCOMPARE(run(arguments, {}, &error), exitCode);
         if (exitCode != 0) {
             QVERIFY2(error.contains("quintara activity --help"), qPrintable(error));
             return;
         }
+        QVariantMap report{{"state", "running"}};
+        for (qsizetype i = 0; i + 1 < arguments.size(); i += 2)
+            report.insert(arguments[i].mid(2), arguments[i + 1]);
         QTRY_COMPARE(m_heard.size(), 1);
         QCOMPARE(m_heard.first(), report);
     }
@@ -89,6 +84,7 @@ private slots:
         QTest::addColumn<QByteArray>("payload");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("listed"); // the center's entry afterwards: "state:title/detail"
+        const QString done = "done:Fix the flaky test/Claude needs your permission to use Bash";
         QTest::newRow("prompt submitted")
             << QByteArray(
                    R"({"session_id":"s1","hook_event_name":"UserPromptSubmit","prompt":"Fix the flaky test\nthen push","cwd":"/w"})")
@@ -100,13 +96,10 @@ private slots:
         QTest::newRow("stop")
             << QByteArray(
                    R"({"session_id":"s1","hook_event_name":"Stop","stop_hook_active":false})")
-            << 0 << "done:Fix the flaky test/Claude needs your permission to use Bash";
+            << 0 << done;
         QTest::newRow("another event")
-            << QByteArray(R"({"session_id":"s1","hook_event_name":"PreToolUse"})") << 0
-            << "done:Fix the flaky test/Claude needs your permission to use Bash";
-        QTest::newRow("not JSON")
-            << QByteArray("{oops") << 1
-            << "done:Fix the flaky test/Claude needs your permission to use Bash";
+            << QByteArray(R"({"session_id":"s1","hook_event_name":"PreToolUse"})") << 0 << done;
+        QTest::newRow("not JSON") << QByteArray("{oops") << 1 << done;
     }
     // The rows run in order against one center, like one session's hooks.
     void hookEvents()

@@ -87,47 +87,37 @@ private slots:
     {
         QTest::addColumn<QByteArrayList>("lines");
         QTest::addColumn<QString>("report");
-        const QString ellipsis = QString(QChar(0x2026));
+        const auto row = [](const char *name, const Lines &lines, const QString &report) {
+            QTest::newRow(name) << lines << "codex-0123456789ab|" + report;
+        };
+        const QByteArray started = eventLine("task_started");
         const QString accented = QString("e") + QChar(0x301); // one character, two code units
-        QTest::newRow("prompt, then started")
-            << Lines{userMessage("Refactor the parser"), eventLine("task_started")}
-            << "codex-0123456789ab|Codex|running|Refactor the parser";
-        QTest::newRow("long prompt")
-            << Lines{userMessage(accented.repeated(100)), eventLine("task_started")}
-            << "codex-0123456789ab|Codex|running|" + accented.repeated(70) + ellipsis;
-        QTest::newRow("empty first line")
-            << Lines{userMessage("\n\r\n  Second line \u2028third"), eventLine("task_started")}
-            << "codex-0123456789ab|Codex|running|Second line";
-        QTest::newRow("blank first line")
-            << Lines{userMessage(" \t \nSecond"), eventLine("task_started")}
-            << "codex-0123456789ab|Codex|running|Working on it";
-        QTest::newRow("finished without a message")
-            << Lines{eventLine("task_started"), eventLine("task_complete")}
-            << "codex-0123456789ab|Codex|done|Reply ready";
-        QTest::newRow("finished") << Lines{eventLine("task_complete",
-                                                     {{"last_agent_message", "Done.\nMore"}})}
-                                  << "codex-0123456789ab|Codex|done|Done.";
-        QTest::newRow("desktop session")
-            << Lines{record("session_meta", {{"originator", "codex_desktop"}}),
-                     eventLine("task_started")}
-            << "codex-0123456789ab|ChatGPT|running|Working on it";
-        QTest::newRow("typed prompt, not the context in angle brackets")
-            << Lines{record("response_item",
-                            {{"type", "message"},
-                             {"role", "user"},
-                             {"content", QJsonArray{QJsonObject{{"text", "Fix it"}},
-                                                    QJsonObject{{"text", "<env>"}}}}}),
-                     record("response_item",
-                            {{"type", "message"},
-                             {"role", "assistant"},
-                             {"content", QJsonArray{QJsonObject{{"text", "No"}}}}}),
-                     eventLine("task_started")}
-            << "codex-0123456789ab|Codex|running|Fix it";
-        QTest::newRow("odd lines are skipped")
-            << Lines{"not json", "[1]", "{\"type\":\"event_msg\",\"payload\":\"x\"}",
-                     "{\"type\":7,\"payload\":{\"type\":\"task_complete\"}}",
-                     eventLine("task_started")}
-            << "codex-0123456789ab|Codex|running|Working on it";
+        row("prompt, then started", {userMessage("Refactor the parser"), started},
+            "Codex|running|Refactor the parser");
+        row("long prompt", {userMessage(accented.repeated(100)), started},
+            "Codex|running|" + accented.repeated(70) + QChar(0x2026));
+        row("empty first line", {userMessage("\n\r\n  Second line \u2028third"), started},
+            "Codex|running|Second line");
+        row("blank first line", {userMessage(" \t \nSecond"), started},
+            "Codex|running|Working on it");
+        row("finished without a message", {started, eventLine("task_complete")},
+            "Codex|done|Reply ready");
+        row("finished", {eventLine("task_complete", {{"last_agent_message", "Done.\nMore"}})},
+            "Codex|done|Done.");
+        row("desktop session", {record("session_meta", {{"originator", "codex_desktop"}}), started},
+            "ChatGPT|running|Working on it");
+        const auto message = [](const char *role, const QJsonArray &content) {
+            return record("response_item",
+                          {{"type", "message"}, {"role", role}, {"content", content}});
+        };
+        row("typed prompt, not the context in angle brackets",
+            {message("user", {QJsonObject{{"text", "Fix it"}}, QJsonObject{{"text", "<env>"}}}),
+             message("assistant", {QJsonObject{{"text", "No"}}}), started},
+            "Codex|running|Fix it");
+        row("odd lines are skipped",
+            {"not json", "[1]", "{\"type\":\"event_msg\",\"payload\":\"x\"}",
+             "{\"type\":7,\"payload\":{\"type\":\"task_complete\"}}", started},
+            "Codex|running|Working on it");
     }
     void records()
     {
@@ -151,11 +141,6 @@ private slots:
                               "codex-yesterday|Codex|running|Working on it"}));
         // Nothing new: nothing reported.
         QCOMPARE(scan(*w), L{});
-
-        qputenv("QUINTARA_CODEX_SESSIONS", "/some/where");
-        QCOMPARE(CodexSessionWatcher::defaultRoot(), "/some/where");
-        qunsetenv("QUINTARA_CODEX_SESSIONS");
-        QCOMPARE(CodexSessionWatcher::defaultRoot(), QDir::homePath() + "/.codex/sessions");
     }
 
     void appendedInTwoWrites()

@@ -87,28 +87,20 @@ private slots:
         QTest::addColumn<QVariantMap>("metadata");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QStringList>("events");
-        QTest::newRow("Spotify plays")
-            << "spotify"
-            << "Playing"
-            << track("Song", "Album",
-                     QVariant::fromValue(QDBusObjectPath("/com/spotify/track/4uLU6h")))
-            << "Spotify|Song|Ada, Bo|Album|playing|spotify:track:4uLU6h|spotify"
-            << L{"music.note|Song|Ada, Bo"};
-        QTest::newRow("paused") << "spotify"
-                                << "Paused" << QVariantMap{}
-                                << "Spotify|Song|Ada, Bo|Album|paused|spotify:track:4uLU6h|spotify"
-                                << L{};
-        QTest::newRow("stopped from the other player")
-            << "vlc"
-            << "Stopped" << QVariantMap{}
-            << "Spotify|Song|Ada, Bo|Album|paused|spotify:track:4uLU6h|spotify" << L{};
-        QTest::newRow("the other player plays")
-            << "vlc"
-            << "Playing" << track("Tune", "") << "Music|Tune|Ada, Bo|-|playing|-|vlc"
-            << L{"music.note|Tune|Ada, Bo"};
-        QTest::newRow("nameless") << "vlc"
-                                  << "Playing" << QVariantMap{{"xesam:album", "A"}} << "none"
-                                  << L{};
+        const auto row = [](const char *name, const char *player, const char *status,
+                            const QVariantMap &metadata, const QString &shown, const L &events) {
+            QTest::newRow(name) << QString(player) << QString(status) << metadata << shown
+                                << events;
+        };
+        const QString song = "Spotify|Song|Ada, Bo|Album|%1|spotify:track:4uLU6h|spotify";
+        const auto spotifyId = QVariant::fromValue(QDBusObjectPath("/com/spotify/track/4uLU6h"));
+        row("Spotify plays", "spotify", "Playing", track("Song", "Album", spotifyId),
+            song.arg("playing"), {"music.note|Song|Ada, Bo"});
+        row("paused", "spotify", "Paused", {}, song.arg("paused"), {});
+        row("stopped from the other player", "vlc", "Stopped", {}, song.arg("paused"), {});
+        row("the other player plays", "vlc", "Playing", track("Tune", ""),
+            "Music|Tune|Ada, Bo|-|playing|-|vlc", {"music.note|Tune|Ada, Bo"});
+        row("nameless", "vlc", "Playing", {{"xesam:album", "A"}}, "none", {});
     }
     void announcements()
     {

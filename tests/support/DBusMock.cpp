@@ -96,18 +96,27 @@ void DBusMock::roundTrip() const
     QCoreApplication::processEvents();
 }
 
-bool DBusMock::wasCalled(const QString &method) const
+QStringList DBusMock::calledMethods() const
 {
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(m_name, m_path, QStringLiteral("org.freedesktop.DBus.Mock"),
-                                       QStringLiteral("GetMethodCalls"));
-    call << method;
-    const QDBusMessage reply = bus().call(call);
+    const QDBusMessage reply = bus().call(QDBusMessage::createMethodCall(
+        m_name, m_path, QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("GetCalls")));
+    QStringList methods;
     if (reply.type() != QDBusMessage::ReplyMessage)
-        return false;
+        return methods;
+    // a(tsav): when, method, arguments.
     const QDBusArgument calls = reply.arguments().first().value<QDBusArgument>();
     calls.beginArray();
-    return !calls.atEnd();
+    while (!calls.atEnd()) {
+        quint64 time = 0;
+        QString method;
+        QVariantList arguments;
+        calls.beginStructure();
+        calls >> time >> method >> arguments;
+        calls.endStructure();
+        methods << method;
+    }
+    calls.endArray();
+    return methods;
 }
 
 } // namespace quintara::test

@@ -28,8 +28,8 @@ public:
     void roundTrip() const;
     // Ends the service and waits until its name is gone.
     void stop();
-    // Whether `method` has been called on the mock.
-    bool wasCalled(const QString &method) const;
+    // The methods called on the mock so far, in order.
+    QStringList calledMethods() const;
 
 private:
     QDBusConnection bus() const;
