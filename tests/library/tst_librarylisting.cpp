@@ -52,8 +52,9 @@ private slots:
     void listing()
     {
         const QString dir = freshFolder("library");
-        for (const char *name : {"b.mov", "A.mp4", "clip10.m4v", "clip2.MP4", "notes.txt",
-                                 "._x.mov", "clip.mp4.part", "Sea.mp4", "sea.mp4", "SEA.mp4"})
+        for (const char *name :
+             {"b.mov", "A.mp4", "clip10.m4v", "clip2.MP4", "notes.txt", "._x.mov", "clip.mp4.part",
+              "clip.mkv", "clip", "Sea.mp4", "sea.mp4", "SEA.mp4"})
             QVERIFY(writeFile(dir + "/" + name));
         QDir().mkpath(dir + "/sub");
         QDir().mkpath(dir + "/x.mp4");
