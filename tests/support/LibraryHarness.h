@@ -1,11 +1,10 @@
 #pragma once
 
+#include "TestFiles.h"
 #include "VirtualScheduler.h"
 #include "library/LibraryModel.h"
-#include "platform/linux/JsonFileStore.h"
 #include "settings/AppSettings.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <memory>
@@ -42,31 +41,18 @@ public:
 // A fresh folder `name` in the test's home holding empty files.
 inline QUrl makeLibrary(const QString &name, const QStringList &files)
 {
-    const QString path = QDir::homePath() + QLatin1Char('/') + name;
-    QDir(path).removeRecursively();
-    QDir().mkpath(path);
+    const QString path = freshFolder(name);
     for (const QString &file : files)
-        if (!QFile(path + QLatin1Char('/') + file).open(QIODevice::WriteOnly))
-            qFatal("cannot write %s", qPrintable(file));
+        writeFile(path + QLatin1Char('/') + file);
     return QUrl::fromLocalFile(path);
 }
 
-inline QStringList fileNames(const QList<QUrl> &urls)
-{
-    QStringList names;
-    for (const QUrl &url : urls)
-        names.append(url.fileName());
-    return names;
-}
-
-// The control panel's library over a fresh settings file, appeared on `folder`, with a virtual
-// clock, a fake folder chooser and a fake Trash.
+// The control panel's library over settings held in memory, appeared on `folder`, with a
+// virtual clock, a fake folder chooser and a fake Trash.
 struct LibraryHarness {
     explicit LibraryHarness(const QUrl &folder)
     {
-        QFile::remove(JsonFileStore::defaultPath());
-        store = std::make_unique<JsonFileStore>(JsonFileStore::defaultPath());
-        settings = std::make_unique<AppSettings>(*store);
+        settings = std::make_unique<AppSettings>(store);
         settings->setLibraryFolder(folder);
         model = std::make_unique<LibraryModel>(*settings, clock, trash, &chooser);
         QObject::connect(model.get(), &LibraryModel::applyRequested, [this] { ++applied; });
@@ -81,7 +67,7 @@ struct LibraryHarness {
     VirtualScheduler clock;
     FakeChooser chooser;
     FakeTrash trash;
-    std::unique_ptr<JsonFileStore> store;
+    MemoryStore store;
     std::unique_ptr<AppSettings> settings;
     std::unique_ptr<LibraryModel> model;
     int applied = 0;
