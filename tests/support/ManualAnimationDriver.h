@@ -8,7 +8,13 @@ namespace quintara::test {
 // only when the test says so, by exactly the time it says.
 class ManualAnimationDriver final : public QAnimationDriver {
 public:
-    ManualAnimationDriver() { install(); }
+    // Running from the start: were it started by the first animation, Qt would take its start
+    // time from the wall clock at that moment, and the first step would be longer than asked.
+    ManualAnimationDriver()
+    {
+        install();
+        start();
+    }
     ~ManualAnimationDriver() override { uninstall(); }
 
     void advanceBy(qint64 ms)
