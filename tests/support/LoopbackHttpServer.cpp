@@ -287,6 +287,7 @@ void LoopbackHttpServer::route(const QByteArray &path, Response response)
 {
     QMutexLocker lock(&m_mutex);
     m_routes.insert(path, std::move(response));
+    m_released.remove(path);
 }
 
 void LoopbackHttpServer::release(const QByteArray &path)
