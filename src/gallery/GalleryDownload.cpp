@@ -93,10 +93,12 @@ void GalleryDownload::complete()
     if (reply.error() != QNetworkReply::NoError)
         return fail(reply.errorString());
     if (isWeb(reply.url())) {
+        // The network reports 4xx and 5xx as errors; any other answer but a success is not the
+        // video either.
         const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (status < 200 || status > 299)
             return fail(QStringLiteral("HTTP status %1").arg(status));
-        // A body cut short is not a video, even when the connection closed politely.
+        // A body cut short is not a video; the network does not always say so itself.
         const QVariant announced = reply.header(QNetworkRequest::ContentLengthHeader);
         if (announced.isValid() && !reply.hasRawHeader("Content-Encoding") &&
             announced.toLongLong() != m_written)

@@ -13,10 +13,10 @@ class QNetworkReply;
 namespace quintara {
 
 // One file fetched into a folder. The body is written as it arrives into a temporary file
-// beside the destination (unnamed where the file system allows, else hidden), and only a complete, successful response replaces the
-// destination, in one rename; anything else (an error status, a body shorter than announced, a
-// network or disk error, or destroying the download before it ends) removes the temporary file
-// and leaves the destination as it was.
+// beside the destination (unnamed where the file system allows, else hidden), and only a complete,
+// successful response replaces the destination, in one rename; anything else (an error status, a
+// body shorter than announced, a network or disk error, or destroying the download before it ends)
+// removes the temporary file and leaves the destination as it was.
 class GalleryDownload final : public QObject {
 public:
     struct Result {

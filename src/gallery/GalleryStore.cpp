@@ -59,6 +59,13 @@ QVariantMap GalleryStore::progressMap() const
     return map;
 }
 
+GalleryStore::Content GalleryStore::content() const
+{
+    if (m_loading && wallpapers().isEmpty())
+        return Content::spinner;
+    return m_error.isEmpty() ? Content::grid : Content::unavailable;
+}
+
 void GalleryStore::load()
 {
     if (!wallpapers().isEmpty() || m_loading)
@@ -100,6 +107,7 @@ void GalleryStore::setLoading(bool loading)
         return;
     m_loading = loading;
     emit isLoadingChanged();
+    emit contentChanged();
 }
 
 void GalleryStore::setError(const QString &error)
@@ -108,6 +116,7 @@ void GalleryStore::setError(const QString &error)
         return;
     m_error = error;
     emit errorChanged();
+    emit contentChanged();
 }
 
 void GalleryStore::download(const GalleryWallpaper &wallpaper, const QUrl &folder,

@@ -28,8 +28,14 @@ class GalleryStore : public QObject {
     Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
     Q_PROPERTY(QString error READ error NOTIFY errorChanged)
     Q_PROPERTY(QVariantMap progress READ progressMap NOTIFY progressChanged)
+    Q_PROPERTY(Content content READ content NOTIFY contentChanged)
 
 public:
+    // What the gallery shows: a spinner while the catalog loads and no entries are known, the
+    // unavailable view (with the error and "Try Again") after a failure, else the grid.
+    enum class Content { spinner, unavailable, grid };
+    Q_ENUM(Content)
+
     using Result = GalleryDownload::Result;
     using Completion = std::function<void(const Result &)>;
 
@@ -55,6 +61,7 @@ public:
     // Fraction downloaded per entry id, present exactly while that entry downloads.
     const QHash<QString, double> &progress() const { return m_progress; }
     QVariantMap progressMap() const;
+    Content content() const;
 
     // Fetches the catalog unless it has loaded or a request runs.
     Q_INVOKABLE void load();
@@ -74,6 +81,7 @@ signals:
     void isLoadingChanged();
     void errorChanged();
     void progressChanged();
+    void contentChanged();
     // A catalog request ended, loaded or failed.
     void loadFinished();
 

@@ -16,8 +16,22 @@ void GalleryWallpaperModel::setProgress(const QHash<QString, double> &progress)
     for (int row = 0; row < count(); ++row) {
         const QString &id = m_wallpapers.at(row).id;
         if (old.contains(id) != progress.contains(id) || old.value(id) != progress.value(id))
-            emit dataChanged(index(row), index(row), {DownloadingRole, ProgressRole});
+            emit dataChanged(index(row), index(row),
+                             {DownloadingRole, ProgressRole, ProgressTextRole, ActionRole});
     }
+}
+
+void GalleryWallpaperModel::setLibraryFiles(const QStringList &fileNames)
+{
+    m_libraryFiles = QSet<QString>(fileNames.begin(), fileNames.end());
+    if (count() > 0)
+        emit dataChanged(index(0), index(count() - 1), {InLibraryRole, ActionRole});
+}
+
+QString GalleryWallpaperModel::percentText(double fraction)
+{
+    // Truncated, with a nudge so that 0.29 does not read 28 for want of a last binary digit.
+    return QString::number(int(fraction * 100 + 1e-9)) + QLatin1Char('%');
 }
 
 int GalleryWallpaperModel::rowCount(const QModelIndex &parent) const
@@ -30,6 +44,7 @@ QVariant GalleryWallpaperModel::data(const QModelIndex &index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const GalleryWallpaper &w = m_wallpapers.at(index.row());
+    const bool inLibrary = m_libraryFiles.contains(w.id + QStringLiteral(".mp4"));
     switch (role) {
     case Qt::DisplayRole:
     case TitleRole:
@@ -64,6 +79,14 @@ QVariant GalleryWallpaperModel::data(const QModelIndex &index, int role) const
         return m_progress.contains(w.id);
     case ProgressRole:
         return m_progress.value(w.id, 0.0);
+    case ProgressTextRole:
+        return percentText(m_progress.value(w.id, 0.0));
+    case InLibraryRole:
+        return inLibrary;
+    case ActionRole:
+        return QVariant::fromValue(m_progress.contains(w.id) ? Action::downloading
+                                   : inLibrary               ? Action::use
+                                                             : Action::download);
     default:
         return {};
     }
@@ -86,7 +109,10 @@ QHash<int, QByteArray> GalleryWallpaperModel::roleNames() const
             {BytesRole, "bytes"},
             {DownloadTitleRole, "downloadTitle"},
             {DownloadingRole, "downloading"},
-            {ProgressRole, "progress"}};
+            {ProgressRole, "progress"},
+            {ProgressTextRole, "progressText"},
+            {InLibraryRole, "inLibrary"},
+            {ActionRole, "action"}};
 }
 
 } // namespace quintara

@@ -27,7 +27,18 @@ bool needsWallpaper(const AppSettings &settings)
 GalleryActions::GalleryActions(AppSettings &settings, GalleryStore &gallery, LibraryModel &library,
                                QObject *parent)
     : QObject(parent), m_settings(settings), m_gallery(gallery), m_library(library)
-{}
+{
+    connect(&library, &LibraryModel::videosChanged, this, &GalleryActions::listingChanged);
+    listingChanged();
+}
+
+void GalleryActions::listingChanged()
+{
+    QStringList names;
+    for (const QUrl &video : m_library.videos())
+        names.append(video.fileName());
+    m_gallery.model()->setLibraryFiles(names);
+}
 
 std::optional<GalleryWallpaper> GalleryActions::wallpaper(const QString &id) const
 {
@@ -79,13 +90,14 @@ void GalleryActions::onUse(const QString &id)
         onApply();
 }
 
-std::optional<LibraryModel::Confirmation> GalleryActions::onRemove(const QString &id)
+void GalleryActions::onRemove(const QString &id)
 {
     const auto entry = wallpaper(id);
     const QUrl folder = m_settings.libraryFolder();
     if (!entry || folder.isEmpty())
-        return std::nullopt;
-    return m_library.beginMoveToTrash(entry->installedFile(folder));
+        return;
+    const auto c = m_library.beginMoveToTrash(entry->installedFile(folder));
+    emit trashConfirmationRequested(c.title, c.message, c.confirmButton, c.cancelButton);
 }
 
 } // namespace quintara

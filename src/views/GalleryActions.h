@@ -23,7 +23,8 @@ void copyGalleryTags(CategoryStore &categories, const GalleryWallpaper &wallpape
 bool needsWallpaper(const AppSettings &settings);
 
 // The control panel's actions on a gallery entry, as its gallery view calls them with the
-// entry's id: download it into the library, use it, or move it to the Trash.
+// entry's id: download it into the library, use it, or move it to the Trash. It also keeps the
+// gallery's tiles told which entries the library's listing holds.
 class GalleryActions : public QObject {
     Q_OBJECT
 public:
@@ -43,11 +44,16 @@ public:
     Q_INVOKABLE void onDownload(const QString &id);
     // Makes the installed entry the wallpaper (of the chosen display, if any).
     Q_INVOKABLE void onUse(const QString &id);
-    // Asks to move the installed entry to the Trash; the view shows the confirmation and the
-    // library carries it out.
-    std::optional<LibraryModel::Confirmation> onRemove(const QString &id);
+    // Asks to move the installed entry to the Trash: the view shows the confirmation, and the
+    // library's Trash flow carries it out.
+    Q_INVOKABLE void onRemove(const QString &id);
+
+signals:
+    void trashConfirmationRequested(const QString &title, const QString &message,
+                                    const QString &confirmButton, const QString &cancelButton);
 
 private:
+    void listingChanged();
     std::optional<GalleryWallpaper> wallpaper(const QString &id) const;
     void installed(const GalleryWallpaper &wallpaper, const QUrl &video);
 
