@@ -71,15 +71,18 @@ void GalleryDownload::write()
 {
     if (m_done)
         return;
-    const QByteArray data = m_reply->readAll();
-    if (data.isEmpty())
-        return;
-    if (m_file.write(data) != data.size())
-        return fail(m_file.errorString());
-    m_written += data.size();
+    // Through one buffer, so the body is never held in memory beyond what the network reads ahead.
+    qint64 read = 0;
+    while ((read = m_reply->read(m_buffer.data(), m_buffer.size())) > 0) {
+        if (m_file.write(m_buffer.constData(), read) != read)
+            return fail(m_file.errorString());
+        m_written += read;
+    }
+    if (m_total < 0)
+        m_total = m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
     // Counted here rather than from the reply's own progress signal, which skips updates.
     if (onProgress)
-        onProgress(m_written, m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong());
+        onProgress(m_written, m_total);
 }
 
 void GalleryDownload::complete()

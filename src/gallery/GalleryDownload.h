@@ -43,7 +43,9 @@ private:
     QString m_destination;
     QTemporaryFile m_file;
     QPointer<QNetworkReply> m_reply;
+    QByteArray m_buffer{256 * 1024, Qt::Uninitialized};
     qint64 m_written = 0;
+    qint64 m_total = -1; // announced length, 0 when none
     bool m_done = false;
 };
 

@@ -40,7 +40,7 @@ public:
     using Completion = std::function<void(const Result &)>;
 
     // Published progress changes at most this often, however fast the bytes arrive.
-    static constexpr Scheduler::Duration progressInterval{34};
+    static constexpr Scheduler::Duration progressInterval{40};
 
     GalleryStore(GalleryEndpoints endpoints, Scheduler &scheduler, QObject *parent = nullptr);
     // Running downloads stop; their temporary files go and their callers are not called.
