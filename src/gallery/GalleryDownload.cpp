@@ -35,11 +35,13 @@ GalleryDownload::GalleryDownload(QNetworkAccessManager &network, const QUrl &sou
     m_file.setFileTemplate(target.absolutePath() + QLatin1Char('/') + prefix +
                            QStringLiteral("XXXXXX.part"));
     // One download per file at a time: a partial file already there is a leftover of a run
-    // that was killed mid-download.
+    // that was killed mid-download. Matched by its exact shape, not a pattern: an id may hold
+    // "*" or "[", and one id may begin another's name.
     QDir folder(target.absolutePath());
-    for (const QString &leftover :
-         folder.entryList({prefix + QStringLiteral("*.part")}, QDir::Files | QDir::Hidden))
-        folder.remove(leftover);
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden))
+        if (name.startsWith(prefix) && name.endsWith(QLatin1String(".part")) &&
+            name.size() == prefix.size() + 6 + 5) // "XXXXXX" ".part"
+            folder.remove(name);
     if (!m_file.open()) {
         const QString error = m_file.errorString();
         QMetaObject::invokeMethod(

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace quintara {
 
@@ -31,7 +32,8 @@ bool isWeb(const QUrl &url)
     return url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
 }
 
-// The sample gallery beside an installed program, else the one the build tree made.
+// The sample gallery installed beside the program, else in the desktop's data folders
+// (XDG_DATA_DIRS: its data installed under another prefix), else the one the build tree made.
 QUrl sampleGalleryFolder()
 {
     const QString installed =
@@ -39,6 +41,10 @@ QUrl sampleGalleryFolder()
                         QStringLiteral(QUINTARA_SAMPLE_GALLERY_RELATIVE));
     if (QCoreApplication::instance() && QFileInfo::exists(installed + "/catalog.json"))
         return QUrl::fromLocalFile(installed);
+    const QString shared = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                                  QStringLiteral("quintara/gallery/catalog.json"));
+    if (!shared.isEmpty())
+        return QUrl::fromLocalFile(QFileInfo(shared).absolutePath());
     return QUrl::fromLocalFile(QStringLiteral(QUINTARA_SAMPLE_GALLERY_BUILD_DIR));
 }
 

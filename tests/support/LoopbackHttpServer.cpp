@@ -309,7 +309,7 @@ QList<LoopbackHttpServer::Request> LoopbackHttpServer::requests(const QByteArray
 {
     QList<Request> matching;
     for (const Request &request : requests())
-        if (request.path == path)
+        if (request.path == path || (path.endsWith('/') && request.path.startsWith(path)))
             matching.append(request);
     return matching;
 }

@@ -80,7 +80,7 @@ public:
     void release(const QByteArray &path);
 
     QList<Request> requests() const;
-    // Requests of `path` only.
+    // Requests of `path` only, or of every path below it when it ends in "/".
     QList<Request> requests(const QByteArray &path) const;
     void clearRequests();
 
