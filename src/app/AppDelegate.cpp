@@ -242,9 +242,12 @@ bool AppDelegate::applicationShouldHandleReopen()
 
 void AppDelegate::openUrls(const QList<QUrl> &urls)
 {
-    for (const QUrl &url : urls)
+    for (const QUrl &url : urls) {
         if (const auto ids = galleryLinkIds(url))
             addFromGallery(*ids);
+        else // nothing shows; the log says why nothing happened
+            log::line(QStringLiteral("Quintara: ignoring the link %1").arg(url.toString()));
+    }
 }
 
 void AppDelegate::addFromGallery(const QStringList &ids)
