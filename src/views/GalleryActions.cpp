@@ -28,14 +28,18 @@ GalleryActions::GalleryActions(AppSettings &settings, GalleryStore &gallery, Lib
                                QObject *parent)
     : QObject(parent), m_settings(settings), m_gallery(gallery), m_library(library)
 {
-    connect(&library, &LibraryModel::videosChanged, this, &GalleryActions::listingChanged);
+    // Files come and go as rows; a row's data changes leave the names as they were.
+    LibraryVideos &videos = library.videos();
+    connect(&videos, &LibraryVideos::modelReset, this, &GalleryActions::listingChanged);
+    connect(&videos, &LibraryVideos::rowsInserted, this, &GalleryActions::listingChanged);
+    connect(&videos, &LibraryVideos::rowsRemoved, this, &GalleryActions::listingChanged);
     listingChanged();
 }
 
 void GalleryActions::listingChanged()
 {
     QStringList names;
-    for (const QUrl &video : m_library.videos())
+    for (const QUrl &video : m_library.videos().urls())
         names.append(video.fileName());
     m_gallery.model()->setLibraryFiles(names);
 }
