@@ -1,5 +1,7 @@
 #include "app/AppDelegate.h"
 
+#include "app/GalleryHandOff.h"
+#include "gallery/GalleryLink.h"
 #include "library/ThumbnailCache.h"
 #include "platform/LogSink.h"
 #include "platform/linux/AtSpiBus.h"
@@ -43,6 +45,7 @@ AppDelegate::AppDelegate(KeyValueStore &defaults, Scheduler &scheduler, PowerSou
     : QObject(parent), m_settings(defaults), m_scheduler(scheduler),
       m_views(m_settings, ThumbnailCache::shared()),
       m_power(std::make_unique<PowerMonitor>(std::move(powerSources))),
+      m_gallery(std::make_unique<GalleryStore>(galleryEndpoints(), scheduler)),
       m_randomIndex([](qsizetype count) {
           return static_cast<qsizetype>(QRandomGenerator::global()->bounded(quint64(count)));
       }),
@@ -57,7 +60,7 @@ AppDelegate::AppDelegate(KeyValueStore &defaults, Scheduler &scheduler, PowerSou
 {
     wireStatusMenu();
     wireLibrary();
-    // Not built yet, joining with its own work: the gallery store.
+    GalleryStore::setQmlInstance(m_gallery.get());
 }
 
 AppDelegate::~AppDelegate()
@@ -234,9 +237,25 @@ bool AppDelegate::applicationShouldHandleReopen()
 
 void AppDelegate::openUrls(const QList<QUrl> &urls)
 {
-    // Gallery links are not understood yet; say what arrived so nothing vanishes silently.
-    for (const QUrl &url : urls)
-        log::line(QStringLiteral("Quintara: cannot open %1 yet").arg(url.toString()));
+    for (const QUrl &url : urls) {
+        if (const auto ids = galleryLinkIds(url))
+            addFromGallery(*ids);
+        else // nothing shows; the log says why nothing happened
+            log::line(QStringLiteral("Quintara: ignoring the link %1").arg(url.toString()));
+    }
+}
+
+void AppDelegate::addFromGallery(const QStringList &ids)
+{
+    auto *handOff = new GalleryHandOff(
+        m_settings, *m_gallery, [this] { wallpaperController().apply(true); },
+        [this](const GalleryNotice &notice) {
+            if (m_galleryAnnouncer)
+                m_galleryAnnouncer->announce(notice);
+        },
+        this);
+    connect(handOff, &GalleryHandOff::finished, handOff, &QObject::deleteLater);
+    handOff->start(ids);
 }
 
 void AppDelegate::shuffle()

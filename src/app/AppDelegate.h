@@ -9,6 +9,8 @@
 #include "app/ViewEngine.h"
 #include "app/WallpaperEngine.h"
 #include "engine/PowerMonitor.h"
+#include "gallery/GalleryAnnouncer.h"
+#include "gallery/GalleryStore.h"
 #include "library/LibraryModel.h"
 #include "platform/AccessibilityBus.h"
 #include "platform/KeyValueStore.h"
@@ -46,6 +48,10 @@ public:
     // The QML engine every window of the app is made from.
     ViewEngine &views() { return m_views; }
     PowerMonitor &power() { return *m_power; }
+    // The online gallery, at the addresses this run's environment and build name.
+    GalleryStore &gallery() { return *m_gallery; }
+    // Where gallery hand-offs tell what they do (not owned; nothing until the island exists).
+    void setGalleryAnnouncer(GalleryAnnouncer *announcer) { m_galleryAnnouncer = announcer; }
 
     // The end of launching: builds the wallpaper windows, the status item, the island and the
     // power rules, then opens the control panel or the welcome.
@@ -55,8 +61,11 @@ public:
     void screensChanged();
     // The user launched Quintara again while it runs.
     bool applicationShouldHandleReopen();
-    // quintara: links handed to this instance.
+    // quintara: links handed to this instance: each quintara://add link starts a hand-off of
+    // its own; other links are ignored.
     void openUrls(const QList<QUrl> &urls);
+    // Adds the gallery entries with these ids to the library without opening a window.
+    void addFromGallery(const QStringList &ids);
     // Picks another wallpaper of the library folder at random as the current video.
     void shuffle();
     // Makes `file` the wallpaper of every display, as choosing a library tile does. A file that
@@ -106,6 +115,8 @@ private:
     ViewEngine m_views;
     QList<QMetaObject::Connection> m_subscriptions;
     std::unique_ptr<PowerMonitor> m_power;
+    std::unique_ptr<GalleryStore> m_gallery;
+    GalleryAnnouncer *m_galleryAnnouncer = nullptr;
     RandomIndex m_randomIndex;
     WallpaperEngineFactory m_engineFactory;
     std::unique_ptr<WallpaperEngine> m_engine;

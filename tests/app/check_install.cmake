@@ -18,3 +18,6 @@ foreach(line "MimeType=x-scheme-handler/quintara;" "Exec=quintara %u" "Icon=com.
     message(FATAL_ERROR "desktop entry lacks ${line}")
   endif()
 endforeach()
+# The sample gallery, whose catalog names the installed files.
+set(FOLDER "${PREFIX}/share/quintara/gallery")
+include("${CMAKE_CURRENT_LIST_DIR}/../gallery/check_gallery.cmake")

@@ -287,6 +287,7 @@ void LoopbackHttpServer::route(const QByteArray &path, Response response)
 {
     QMutexLocker lock(&m_mutex);
     m_routes.insert(path, std::move(response));
+    m_released.remove(path);
 }
 
 void LoopbackHttpServer::release(const QByteArray &path)
@@ -308,7 +309,7 @@ QList<LoopbackHttpServer::Request> LoopbackHttpServer::requests(const QByteArray
 {
     QList<Request> matching;
     for (const Request &request : requests())
-        if (request.path == path)
+        if (request.path == path || (path.endsWith('/') && request.path.startsWith(path)))
             matching.append(request);
     return matching;
 }

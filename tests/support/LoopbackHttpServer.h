@@ -73,13 +73,14 @@ public:
     // http://127.0.0.1:PORT/ with `path` (which may carry a query).
     QUrl url(const QString &path = QStringLiteral("/")) const;
 
-    // Answers `path` with `response` from the next request on, replacing an earlier route.
+    // Answers `path` with `response` from the next request on, replacing an earlier route
+    // (and an earlier release).
     void route(const QByteArray &path, Response response);
-    // Lets bodies held on `path` continue, now and for later requests.
+    // Lets bodies held on `path` continue, now and for later requests until it is routed again.
     void release(const QByteArray &path);
 
     QList<Request> requests() const;
-    // Requests of `path` only.
+    // Requests of `path` only, or of every path below it when it ends in "/".
     QList<Request> requests(const QByteArray &path) const;
     void clearRequests();
 

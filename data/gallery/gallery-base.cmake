@@ -1,0 +1,10 @@
+# gallery_base(VAR FOLDER): the file: URL of an absolute FOLDER, for the catalog's addresses.
+function(gallery_base var folder)
+  set(path ${folder})
+  foreach(pair "%;%25" " ;%20" "#;%23" "?;%3F")
+    list(GET pair 0 from)
+    list(GET pair 1 to)
+    string(REPLACE "${from}" "${to}" path "${path}")
+  endforeach()
+  set(${var} "file://${path}" PARENT_SCOPE)
+endfunction()
