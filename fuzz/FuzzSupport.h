@@ -3,6 +3,8 @@
 #include "platform/LogSink.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
@@ -30,7 +32,11 @@ private:
     char m_name[8] = "fuzzer";
     char *m_argv[2] = {m_name, nullptr};
     QCoreApplication m_app{m_argc, m_argv};
-    QTemporaryDir m_home;
+    // In memory where there is such a place: saving a file syncs it, and disks are slow.
+    QTemporaryDir m_home{(QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                              ? QStringLiteral("/dev/shm")
+                              : QDir::tempPath()) +
+                         QStringLiteral("/quintara-fuzz-XXXXXX")};
     Silent m_log;
 };
 
