@@ -13,7 +13,8 @@ namespace {
 std::optional<ActivityReport> lastReport(const QByteArray &contents, qsizetype split,
                                          CodexSessionWatcher::Reading reading)
 {
-    const QDateTime now = QDateTime::currentDateTime();
+    // A fixed day, so that no run straddles midnight; the file is dated to match.
+    const QDateTime now(QDate(2026, 3, 1), QTime(10, 0));
     const QString root = fuzz::environment().home() + QStringLiteral("/sessions");
     const QString folder = root + now.date().toString(QStringLiteral("/yyyy/MM/dd"));
     QDir().mkpath(folder);
@@ -26,10 +27,11 @@ std::optional<ActivityReport> lastReport(const QByteArray &contents, qsizetype s
     std::optional<ActivityReport> last;
     QObject::connect(&watcher, &CodexSessionWatcher::activity,
                      [&last](const ActivityReport &report) { last = report; });
-    file.write(contents.left(split));
-    watcher.scan(false);
-    file.write(contents.mid(split));
-    watcher.scan(false);
+    for (const QByteArray &part : {contents.left(split), contents.mid(split)}) {
+        file.write(part);
+        file.setFileTime(now, QFileDevice::FileModificationTime);
+        watcher.scan(false);
+    }
     return last;
 }
 

@@ -10,8 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzz::environment();
     // The watcher hands over lines without their line feed, and never an empty one.
     QByteArrayView line(data, qsizetype(size));
-    line = line.first(
-        std::min(line.size(), line.indexOf('\n') < 0 ? line.size() : line.indexOf('\n')));
+    if (const qsizetype feed = line.indexOf('\n'); feed >= 0)
+        line = line.first(feed);
     if (line.isEmpty())
         return 0;
     const QString path = QStringLiteral("/s/rollout-2026-03-01T10-00-00-0123456789ab.jsonl");
