@@ -112,10 +112,12 @@ std::optional<ActivityReport> CodexSessionWatcher::readNew(const QString &path, 
     qsizetype kept = 0;     // bytes of an unfinished line at the buffer's front
     qsizetype searched = 0; // of those, known to hold no line feed
     quint64 consumed = start;
+    // A few appended lines need no more room than they take (and one more byte to see the end).
+    const qint64 chunk = std::min(chunkSize, qint64(quint64(size) - start) + 1);
     for (;;) {
-        if (buffer.size() < kept + chunkSize)
-            buffer.resize(kept + chunkSize);
-        const qint64 got = file.read(buffer.data() + kept, chunkSize);
+        if (buffer.size() < kept + chunk)
+            buffer.resize(kept + chunk);
+        const qint64 got = file.read(buffer.data() + kept, chunk);
         if (got <= 0)
             break;
         const char *begin = buffer.constData();

@@ -64,14 +64,17 @@ bool isHex(char c)
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-// A \u escape that spells a printable ASCII character could hide any of the words looked for.
+// An escape that spells a printable ASCII character could hide any of the words looked for: a
+// \u escape, or one the parser takes as the character itself (it reads "\s" as "s").
 bool hasAsciiEscape(const char *begin, const char *end)
 {
     for (const char *at = find(begin, end, '\\'); at; at = find(at + 1, end, '\\')) {
-        if (end - at < 6)
+        if (end - at < 2)
             return false;
-        if (at[1] == 'u' && at[2] == '0' && at[3] == '0' && at[4] >= '2' && at[4] <= '7' &&
-            isHex(at[5]))
+        if (at[1] != 'u' && QByteArrayView("\"\\/bfnrt").indexOf(at[1]) < 0)
+            return true;
+        if (at[1] == 'u' && end - at >= 6 && at[2] == '0' && at[3] == '0' && at[4] >= '2' &&
+            at[4] <= '7' && isHex(at[5]))
             return true;
         ++at; // the escaped character is never the start of another escape
     }
