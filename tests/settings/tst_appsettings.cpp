@@ -361,6 +361,19 @@ private slots:
         QCOMPARE(aside.readAll(), garbage);
     }
 
+    // A settings file that cannot be read (a folder in its place here) is moved aside whole.
+    void unreadableFileIsKeptAside()
+    {
+        QVERIFY(QDir().mkpath(storePath() + "/inside"));
+        MemoryLogSink log;
+        ScopedLogSink scoped(&log);
+        JsonFileStore store(storePath());
+        AppSettings(store).setSpanScreens(false);
+        QVERIFY(QFileInfo(storePath() + ".corrupt/inside").isDir());
+        QCOMPARE(storedFile().value("spanScreens"), QJsonValue(false));
+        QCOMPARE(log.matching("Quintara: settings file").size(), 1);
+    }
+
     void flagsLiveInTheSameStore()
     {
         JsonFileStore store(storePath());
