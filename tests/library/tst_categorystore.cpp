@@ -1,5 +1,6 @@
 #include "TestMain.h"
 #include "library/CategoryStore.h"
+#include "platform/LogSink.h"
 
 #include <QDir>
 #include <QFile>
@@ -154,6 +155,27 @@ private slots:
         QCOMPARE(store.tags(), tags);
         QCOMPARE(store.assignments(), assignments);
         QCOMPARE(library.contents(), file); // an unreadable file is left as it was
+    }
+
+    // One stray comma must not cost every tag: the first save keeps the file aside, beside an
+    // earlier kept one rather than over it.
+    void unreadableFileIsKeptAsideBeforeTheFirstSave()
+    {
+        Library library;
+        const QByteArray stray = R"({"version": 1, "tags": ["beach",], "videos": {}})";
+        library.replace("earlier");
+        QVERIFY(QFile::rename(library.tagFile(), library.tagFile() + ".corrupt"));
+        library.replace(stray);
+        MemoryLogSink log;
+        ScopedLogSink scoped(&log);
+        CategoryStore store;
+        store.load(library.folder());
+        store.addTag("sea");
+        QFile kept(library.tagFile() + ".corrupt-2"), earlier(library.tagFile() + ".corrupt");
+        QVERIFY(kept.open(QIODevice::ReadOnly) && earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll() + earlier.readAll(), stray + "earlier");
+        QCOMPARE(library.contents(), tagFile({"sea"}, {}));
+        QCOMPARE(log.lines().size(), 1);
     }
 
     void savesTheWholeStatePrettyAndSorted()
@@ -346,6 +368,10 @@ private slots:
         store.reloadIfChanged();
         QCOMPARE(store.tags(), QStringList{"sand"});
         QCOMPARE(store.assignments(), (Assignments{{"a.mp4", {"sand"}}}));
+        QVERIFY(store.filePath().isEmpty());
+        // Nor with an address that is no local folder: no tag file in the working directory.
+        store.load(QUrl("https://example.com/videos/"));
+        store.addTag("sea");
         QVERIFY(store.filePath().isEmpty());
         QCOMPARE(QDir::home().entryList(QDir::AllEntries | QDir::Hidden), before);
         QVERIFY(!QFile::exists("categories.json"));
