@@ -256,6 +256,37 @@ private slots:
         QVERIFY(changedAfter);
     }
 
+    // The library folder in one spelling: choosing it again, however spelled, notifies nothing;
+    // an address that is no local folder, chosen or hand-edited, is no library at all.
+    void choosingTheLibraryFolder_data()
+    {
+        QTest::addColumn<QStringList>("storedChosenKept");
+        QTest::addColumn<int>("notices");
+        QTest::newRow("same again") << QStringList{"/srv/a/", "/srv/a", "/srv/a/"} << 0;
+        QTest::newRow("spelled otherwise")
+            << QStringList{"/srv/a/", "/srv/./x/../a", "/srv/a/"} << 0;
+        QTest::newRow("another") << QStringList{"/srv/a/", "/srv/b", "/srv/b"} << 1;
+        QTest::newRow("web address") << QStringList{"/srv/a/", "https://example.com/a/", ""} << 1;
+        QTest::newRow("stored share") << QStringList{"smb://nas/a", "smb://nas/a", ""} << 0;
+    }
+    void choosingTheLibraryFolder()
+    {
+        QFETCH(QStringList, storedChosenKept);
+        QFETCH(int, notices);
+        const auto url = [&](int i) {
+            const QString text = storedChosenKept[i];
+            return text.startsWith('/') ? file(text) : QUrl(text);
+        };
+        writeStoredFile(QJsonDocument(QJsonObject{{"libraryFolder", url(0).toString()}}).toJson());
+        JsonFileStore store(storePath());
+        AppSettings settings(store);
+        int heard = 0;
+        connect(&settings, &AppSettings::libraryFolderWillChange, this, [&] { ++heard; });
+        settings.setLibraryFolder(url(1));
+        QCOMPARE(settings.libraryFolder(), url(2));
+        QCOMPARE(heard, notices);
+    }
+
     void islandSources_data()
     {
         QTest::addColumn<QByteArray>("stored");
