@@ -84,6 +84,12 @@ private slots:
                                            << "s1e9" << 1;
         QTest::newRow("non-latin case") << "Ärger"
                                         << "ärger" << 0;
+        QTest::newRow("accents beside their letters") << "Äpfel"
+                                                      << "zebra" << -1;
+        QTest::newRow("punctuation before digits") << "_intro"
+                                                   << "0intro" << -1;
+        QTest::newRow("digits before letters") << "9"
+                                               << "@home" << 1;
     }
     void nameOrder()
     {
@@ -91,8 +97,17 @@ private slots:
         QFETCH(QString, b);
         QFETCH(int, sign);
         const auto normal = [](int v) { return (v > 0) - (v < 0); };
+        // The C locale, as a bare environment has it, still orders names as a person would.
+        QLocale::setDefault(QLocale::c());
         QCOMPARE(normal(compareNames(a, b)), sign);
         QCOMPARE(normal(compareNames(b, a)), -sign);
+    }
+
+    void nameOrderFollowsTheLocale()
+    {
+        QLocale::setDefault(QLocale("sv_SE")); // Ä comes after Z in Swedish
+        QCOMPARE(sortedNames({"Äpfel", "Été", "zoo"}), (QStringList{"Été", "zoo", "Äpfel"}));
+        QLocale::setDefault(QLocale::c());
     }
 
     void listingIsSortedAndKeepsHiddenAndFolders()
