@@ -4,7 +4,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMutex>
 #include <QProcess>
+#include <QSemaphore>
 #include <optional>
 
 using namespace quintara;
@@ -157,6 +159,11 @@ private slots:
         QTest::newRow("truncated header") << QByteArray("\x00\x00\x00\x18"
                                                         "ftypmp42",
                                                         12);
+        VideoSpec matroska = spec(320, 180);
+        matroska.extension = "mkv";
+        QFile other(test::testVideo(matroska)); // a video the library does not play, renamed
+        QVERIFY(other.open(QIODevice::ReadOnly));
+        QTest::newRow("another container") << other.readAll();
     }
     void filesThatAreNoVideo()
     {
@@ -189,6 +196,37 @@ private slots:
         cache.waitForWorkers();
         QCoreApplication::processEvents();
         QCOMPARE(calls, 2);
+    }
+
+    // A fast scroll: tiles that went away before their turn cost no decoding.
+    void workOfTilesThatWentAwayIsDropped()
+    {
+        QSemaphore release;
+        QMutex mutex;
+        QStringList decoded;
+        ThumbnailCache cache(ThumbnailCache::defaultByteLimit, [&](const QString &path) {
+            {
+                QMutexLocker lock(&mutex);
+                decoded.append(path);
+            }
+            release.acquire();
+            return QImage(4, 4, QImage::Format_RGB32);
+        });
+        const auto started = [&] { return QMutexLocker(&mutex), decoded.size(); };
+        QStringList answered;
+        std::vector<std::unique_ptr<QObject>> tiles;
+        for (const QString name : {"/a", "/b", "/c", "/d", "/e", "/f"}) {
+            tiles.push_back(std::make_unique<QObject>());
+            cache.image(QUrl::fromLocalFile(name), tiles.back().get(),
+                        [&answered, name](const QImage &) { answered << name; });
+        }
+        QTRY_COMPARE(started(), qsizetype(ThumbnailCache::workerCount)); // the rest waits
+        for (int gone : {1, 2, 3, 5})
+            tiles[gone].reset();
+        release.release(6);
+        QTRY_COMPARE(answered, (QStringList{"/a", "/e"}));
+        cache.waitForWorkers();
+        QCOMPARE(decoded, (QStringList{"/a", "/b", "/e"}));
     }
 
     void theLeastRecentlyUsedPosterGoesFirst()
