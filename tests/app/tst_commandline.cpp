@@ -12,6 +12,33 @@ class CommandLineTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // A Wayland session runs on XWayland unless the user chose a platform; without XWayland
+    // Quintara cannot run.
+    void platformOfTheSession_data()
+    {
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<bool>("canRun");
+        QTest::newRow("X11") << QStringList{"DISPLAY"} << "" << true;
+        QTest::newRow("Wayland") << QStringList{"WAYLAND_DISPLAY", "DISPLAY"} << "xcb" << true;
+        QTest::newRow("chosen") << QStringList{"WAYLAND_DISPLAY", "DISPLAY", "QT_QPA_PLATFORM"}
+                                << "" << true;
+        QTest::newRow("no XWayland") << QStringList{"WAYLAND_DISPLAY"} << "" << false;
+    }
+    void platformOfTheSession()
+    {
+        QFETCH(QStringList, environment);
+        QFETCH(QString, platform);
+        QFETCH(bool, canRun);
+        QProcessEnvironment set;
+        for (const QString &name : environment)
+            set.insert(name, "x");
+        const PlatformChoice choice = choosePlatform(set);
+        QCOMPARE(choice.platform, platform);
+        QCOMPARE(choice.canRun, canRun);
+        QCOMPARE(choice.logLine.isEmpty(), platform.isEmpty() && canRun);
+    }
+
     void parsing_data()
     {
         QTest::addColumn<QStringList>("arguments");
