@@ -13,6 +13,29 @@ class TrayItemTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Launched at login before the panel: the item goes into the tray that comes later. First
+    // in this process, so that nothing has asked Qt about a tray yet.
+    void aTrayHostThatComesLaterGetsTheItem()
+    {
+        MemoryLogSink log;
+        ScopedLogSink scoped(&log);
+        StatusMenu model;
+        StatusItem item([&] { return model.rebuild(StatusMenuState{}); });
+        QVERIFY(!item.install());
+        QCOMPARE(log.matching("Quintara: no system tray").size(), 1);
+
+        test::DBusMock watcher("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
+                               "org.kde.StatusNotifierWatcher");
+        QVERIFY(watcher.addProperty("IsStatusNotifierHostRegistered", true));
+        QVERIFY(watcher.addProperty("ProtocolVersion", 0));
+        QVERIFY(watcher.addProperty("RegisteredStatusNotifierItems", QStringList()));
+        QVERIFY(watcher.addMethod("RegisterStatusNotifierItem", "s", ""));
+        QTRY_VERIFY_WITH_TIMEOUT(watcher.calledMethods().contains("RegisterStatusNotifierItem"),
+                                 10000);
+        QVERIFY(item.isShown());
+        QCOMPARE(log.matching("Quintara: no system tray").size(), 1);
+    }
+
     void registersWithTheTrayHost()
     {
         test::DBusMock watcher("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
