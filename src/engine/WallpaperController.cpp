@@ -283,7 +283,9 @@ void WallpaperController::applyVisibility()
 {
     bool changed = false;
     for (Surface &surface : m_surfaces) {
-        const bool visible = m_services.visibility.anyPartVisible(surface.display.frame);
+        // Covering windows are measured in device pixels, so the display is too.
+        const bool visible =
+            m_services.visibility.anyPartVisible(surface.display.devicePixelFrame());
         if (visible == surface.isVisible)
             continue;
         surface.isVisible = visible;
