@@ -13,7 +13,7 @@ namespace {
 class DesktopWallpaperEngine final : public WallpaperEngine {
 public:
     DesktopWallpaperEngine(AppSettings &settings, Scheduler &scheduler, QQmlEngine &qml)
-        : m_backend(m_role, qml),
+        : m_backend(m_role, qml), m_power(scheduler),
           m_controller(settings, {m_backend, m_displays, m_visibility, m_power, scheduler})
     {}
     WallpaperController &controller() override { return m_controller; }

@@ -11,7 +11,8 @@ namespace quintara {
 
 WallpaperController::WallpaperController(AppSettings &settings, const Services &services,
                                          QObject *parent)
-    : QObject(parent), m_settings(settings), m_services(services)
+    : QObject(parent), m_settings(settings), m_services(services),
+      m_displaysAsleep(services.power.displaysAsleep())
 {
     connect(&m_services.visibility, &DesktopVisibility::mayHaveChanged, this,
             &WallpaperController::refreshVisibility);

@@ -370,6 +370,20 @@ private slots:
         QCOMPARE(e.reports.last(), OptionalPauseReason());
     }
 
+    // Displays already asleep when the engine starts (a locked screen, DPMS off): paused at once.
+    void displaysAsleepAtStart()
+    {
+        Engine e;
+        test::FakeDisplayPower asleep;
+        asleep.setAsleep(true);
+        WallpaperController controller{e.settings,
+                                       {e.backend, e.displays, e.visibility, asleep, e.scheduler}};
+        e.settings.setCurrentVideo(Engine::file("a.mp4"));
+        controller.rebuild();
+        QCOMPARE(controller.pauseReason(), OptionalPauseReason(PauseReason::displaysAsleep));
+        QCOMPARE(e.rate("a.mp4"), 0.0);
+    }
+
     void rebuildReportsOnceEvenWithoutChange()
     {
         Engine e;
