@@ -2,6 +2,7 @@
 #include "TestMedia.h"
 #include "VirtualScheduler.h"
 #include "app/WallpaperEngine.h"
+#include "engine/player/LoopingVideoView.h"
 #include "engine/player/RenderPath.h"
 #include "platform/LogSink.h"
 #include "platform/linux/JsonFileStore.h"
@@ -131,6 +132,22 @@ private slots:
         QVERIFY(!observer.anyPartVisible(QGuiApplication::primaryScreen()->geometry()));
         QVERIFY(changes.isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(!changes.isEmpty(), 5000);
+    }
+
+    // A preview in the app's own window pauses while another window covers it entirely, by the
+    // engine's reckoning, and plays on once uncovered.
+    void aCoveredPreviewPauses()
+    {
+        Desktop d;
+        QQuickWindow below, above;
+        auto *view = new LoopingVideoView(below.contentItem());
+        view->setUrl(QUrl::fromLocalFile(test::testVideo()));
+        below.show();
+        QTRY_VERIFY_WITH_TIMEOUT(view->isPlaying(), 10000);
+        above.showMaximized();
+        QTRY_VERIFY_WITH_TIMEOUT(!view->isPlaying(), 10000);
+        above.showMinimized();
+        QTRY_VERIFY_WITH_TIMEOUT(view->isPlaying(), 10000);
     }
 
     void maximisedWindowPausesTheCoveredDisplay()
