@@ -11,15 +11,16 @@
 // be decoded keeps the old picture.
 namespace {
 
-// A screenshot of the whole X server.
+// A screenshot of the whole X server, through a pipe: a file of a fixed name in the shared
+// temporary folder may hold another test run's screenshot by the time it is read.
 QImage screenshot()
 {
-    const QString path = QDir::tempPath() + "/quintara-shot.png";
     QProcess import;
-    import.start("import", {"-window", "root", path});
+    import.start("import", {"-window", "root", "png:-"});
     if (!import.waitForFinished(20000) || import.exitCode() != 0)
         return {};
-    return QImage(path).convertToFormat(QImage::Format_RGB32);
+    return QImage::fromData(import.readAllStandardOutput(), "PNG")
+        .convertToFormat(QImage::Format_RGB32);
 }
 
 // Share of pixels (sampled) that differ between two screenshots.
