@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QMutex>
 #include <QProcess>
-#include <QSemaphore>
 #include <optional>
 
 using namespace quintara;
@@ -198,34 +197,28 @@ private slots:
         QCOMPARE(calls, 2);
     }
 
-    // A fast scroll: tiles that went away before their turn cost no decoding.
+    // A fast scroll: tiles that went away before their turn cost no decoding. Queued work only
+    // starts from the event loop, so the tiles go before any of it could.
     void workOfTilesThatWentAwayIsDropped()
     {
-        QSemaphore release;
         QMutex mutex;
-        QStringList decoded;
+        QStringList decoded, answered;
         ThumbnailCache cache(ThumbnailCache::defaultByteLimit, [&](const QString &path) {
-            {
-                QMutexLocker lock(&mutex);
-                decoded.append(path);
-            }
-            release.acquire();
+            const QMutexLocker lock(&mutex);
+            decoded.append(path);
             return QImage(4, 4, QImage::Format_RGB32);
         });
-        const auto started = [&] { return QMutexLocker(&mutex), decoded.size(); };
-        QStringList answered;
         std::vector<std::unique_ptr<QObject>> tiles;
         for (const QString name : {"/a", "/b", "/c", "/d", "/e", "/f"}) {
             tiles.push_back(std::make_unique<QObject>());
             cache.image(QUrl::fromLocalFile(name), tiles.back().get(),
                         [&answered, name](const QImage &) { answered << name; });
         }
-        QTRY_COMPARE(started(), qsizetype(ThumbnailCache::workerCount)); // the rest waits
-        for (int gone : {1, 2, 3, 5})
+        for (int gone : {1, 2, 3, 5}) // "/b" among them, already being decoded
             tiles[gone].reset();
-        release.release(6);
         QTRY_COMPARE(answered, (QStringList{"/a", "/e"}));
         cache.waitForWorkers();
+        decoded.sort();
         QCOMPARE(decoded, (QStringList{"/a", "/b", "/e"}));
     }
 
