@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <vector>
 
 using namespace quintara;
@@ -214,6 +215,53 @@ double thumbnailerMs(const QString &path, const QString &out)
     });
 }
 
+// A fast scroll through a library of 4K videos: forty tiles ask for their posters and all but
+// the last eight scroll away at once. What counts is how long the eight on screen wait.
+void benchScroll(const QString &root, const QString &uhd)
+{
+    constexpr int tiles = 40;
+    constexpr int onScreen = 8;
+    QList<QUrl> videos;
+    for (int i = 0; i < tiles; ++i) {
+        const QString link = root + QStringLiteral("/scroll/tile%1.mp4").arg(i);
+        QDir().mkpath(QFileInfo(link).absolutePath());
+        if (!QFileInfo::exists(link) && !QFile::link(uhd, link))
+            qFatal("cannot link %s", qPrintable(link));
+        videos.append(QUrl::fromLocalFile(link));
+    }
+    std::vector<double> waits, cpu;
+    for (int run = 0; run < 3; ++run) {
+        timespec start, end;
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &start);
+        QElapsedTimer timer;
+        timer.start();
+        {
+            ThumbnailCache cache; // cold every time
+            std::vector<std::unique_ptr<QObject>> contexts;
+            int shown = 0;
+            QEventLoop loop;
+            for (const QUrl &video : videos) {
+                contexts.push_back(std::make_unique<QObject>());
+                cache.image(video, contexts.back().get(), [&](const QImage &) {
+                    if (++shown == onScreen)
+                        loop.quit();
+                });
+            }
+            contexts.erase(contexts.begin(), contexts.end() - onScreen); // scrolled away
+            loop.exec();
+            waits.push_back(double(timer.nsecsElapsed()) / 1e6);
+        } // the cache waits for whatever its workers still decode
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &end);
+        cpu.push_back(double(end.tv_sec - start.tv_sec) * 1e3 +
+                      double(end.tv_nsec - start.tv_nsec) / 1e6);
+    }
+    std::sort(waits.begin(), waits.end());
+    std::sort(cpu.begin(), cpu.end());
+    print("poster_scroll_40_tiles_8_shown_ms", waits[1]);
+    // Every core's time spent on the scroll, posters nobody sees included.
+    print("poster_scroll_cpu_ms", cpu[1]);
+}
+
 void benchPosters(const QString &root)
 {
     const QString media = QStringLiteral(QUINTARA_BENCH_MEDIA_DIR);
@@ -226,6 +274,7 @@ void benchPosters(const QString &root)
     const double poster2160 = posterMs(uhd);
     print("poster_1080p_ms", poster1080);
     print("poster_2160p_ms", poster2160);
+    benchScroll(root, uhd);
     if (QStandardPaths::findExecutable(QStringLiteral("ffmpegthumbnailer")).isEmpty()) {
         std::printf("poster_vs_ffmpegthumbnailer=nan\n");
         return;

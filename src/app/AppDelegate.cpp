@@ -112,10 +112,10 @@ void AppDelegate::setAccessibility(std::unique_ptr<AccessibilityBus> bus,
 
 void AppDelegate::setupStatusItem()
 {
+    // Kept without a tray host too: the item appears once the desktop has one.
     m_statusItem =
         std::make_unique<StatusItem>([this] { return m_statusMenu.rebuild(statusMenuState()); });
-    if (!m_statusItem->install())
-        m_statusItem.reset();
+    m_statusItem->install();
 }
 
 void AppDelegate::setupPowerRules()

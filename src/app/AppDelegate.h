@@ -90,7 +90,7 @@ public:
     // The status menu's items for the state of this moment.
     StatusMenuState statusMenuState();
     StatusMenu &statusMenu() { return m_statusMenu; }
-    // The tray item, once installed (absent when the desktop has no tray).
+    // The tray item, once installed; it shows once the desktop has a tray.
     StatusItem *statusItem() const { return m_statusItem.get(); }
 
     void toggleLaunchAtLogin() { m_launchAtLogin.toggle(); }

@@ -66,6 +66,14 @@ int runApplication(int argc, char **argv)
         break;
     }
 
+    const PlatformChoice platform = choosePlatform(QProcessEnvironment::systemEnvironment());
+    if (!platform.logLine.isEmpty())
+        log::line(platform.logLine);
+    if (!platform.canRun)
+        return 1;
+    if (!platform.platform.isEmpty())
+        qputenv("QT_QPA_PLATFORM", platform.platform.toLocal8Bit());
+
     QApplication::setApplicationName(QStringLiteral("Quintara"));
     QApplication::setOrganizationName(QStringLiteral("Quintara"));
     QApplication::setApplicationVersion(QStringLiteral(QUINTARA_VERSION));

@@ -84,4 +84,19 @@ LaunchOptions parseCommandLine(const QStringList &arguments)
     return options;
 }
 
+PlatformChoice choosePlatform(const QProcessEnvironment &environment)
+{
+    const auto set = [&](const char *name) { return !environment.value(name).isEmpty(); };
+    if (set("QT_QPA_PLATFORM") || !set("WAYLAND_DISPLAY"))
+        return {};
+    if (!set("DISPLAY"))
+        return {{},
+                QStringLiteral("Quintara: this Wayland session has no XWayland; Quintara needs it "
+                               "to place wallpapers behind the desktop"),
+                false};
+    return {QStringLiteral("xcb"),
+            QStringLiteral("Quintara: Wayland session; running on XWayland so that wallpapers "
+                           "stay behind the desktop")};
+}
+
 } // namespace quintara

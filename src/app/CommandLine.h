@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
@@ -24,5 +25,16 @@ inline constexpr char wallpaperAction[] = "wallpaper";
 // `arguments` includes the program name first, as argv does. Relative paths are taken from the
 // current directory.
 LaunchOptions parseCommandLine(const QStringList &arguments);
+
+// The Qt platform to start on. On a Wayland session Qt's Wayland platform would make the
+// wallpaper windows ordinary windows in front of everything, so until wallpapers have a native
+// Wayland place Quintara runs on XWayland ("xcb"), unless the user chose a platform
+// (QT_QPA_PLATFORM). Without XWayland (no DISPLAY) it cannot run at all.
+struct PlatformChoice {
+    QString platform; // to set as QT_QPA_PLATFORM; empty: leave Qt's own choice
+    QString logLine;  // what to say about it, if anything
+    bool canRun = true;
+};
+PlatformChoice choosePlatform(const QProcessEnvironment &environment);
 
 } // namespace quintara

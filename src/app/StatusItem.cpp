@@ -2,6 +2,7 @@
 
 #include "platform/LogSink.h"
 #include "platform/Symbols.h"
+#include "platform/linux/DesktopTrayHost.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -9,9 +10,11 @@
 
 namespace quintara {
 
-StatusItem::StatusItem(Build build, QObject *parent)
-    : QObject(parent), m_build(std::move(build)), m_menu(new QMenu)
+StatusItem::StatusItem(Build build, std::unique_ptr<TrayHost> host, QObject *parent)
+    : QObject(parent), m_build(std::move(build)), m_host(std::move(host)), m_menu(new QMenu)
 {
+    if (!m_host)
+        m_host = std::make_unique<DesktopTrayHost>();
     connect(m_menu, &QMenu::aboutToShow, this, [this] { populate(m_menu, m_build()); });
 }
 
@@ -23,11 +26,29 @@ StatusItem::~StatusItem()
 
 bool StatusItem::install()
 {
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        log::line(QStringLiteral("Quintara: no system tray on this desktop; launch Quintara again "
-                                 "to open its controls"));
-        return false;
+    if (show())
+        return true;
+    log::line(QStringLiteral("Quintara: no system tray on this desktop; launch Quintara again "
+                             "to open its controls"));
+    // A panel started after Quintara (both launched at login) brings its tray later. Qt is not
+    // asked about a tray before there is one, or it keeps that first answer for good.
+    if (!m_watching) {
+        m_watching = true;
+        connect(m_host.get(), &TrayHost::appeared, this, [this] {
+            if (!m_tray && show())
+                log::line(QStringLiteral("Quintara: a system tray appeared; the status item is "
+                                         "in it"));
+        });
     }
+    return false;
+}
+
+bool StatusItem::show()
+{
+    if (m_tray)
+        return true;
+    if (!m_host->isAvailable() || !QSystemTrayIcon::isSystemTrayAvailable())
+        return false;
     m_tray = new QSystemTrayIcon;
     QIcon icon = symbolIcon(QStringLiteral("photo.on.rectangle.angled"),
                             QApplication::palette().color(QPalette::WindowText));

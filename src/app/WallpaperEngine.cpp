@@ -1,6 +1,7 @@
 #include "app/WallpaperEngine.h"
 
 #include "engine/QuickWallpaperBackend.h"
+#include "engine/player/LoopingVideoView.h"
 #include "platform/linux/ScreenDisplayServer.h"
 #include "platform/linux/SessionDisplayPower.h"
 #include "platform/linux/X11DesktopVisibility.h"
@@ -13,9 +14,13 @@ namespace {
 class DesktopWallpaperEngine final : public WallpaperEngine {
 public:
     DesktopWallpaperEngine(AppSettings &settings, Scheduler &scheduler, QQmlEngine &qml)
-        : m_backend(m_role, qml),
+        : m_backend(m_role, qml), m_power(scheduler),
           m_controller(settings, {m_backend, m_displays, m_visibility, m_power, scheduler})
-    {}
+    {
+        // The app's own video views pause under covering windows by the same reckoning.
+        WindowCoverage::instance().setSource(&m_visibility);
+    }
+    ~DesktopWallpaperEngine() override { WindowCoverage::instance().setSource(nullptr); }
     WallpaperController &controller() override { return m_controller; }
 
 private:

@@ -13,7 +13,6 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QVariantAnimation>
 
 namespace quintara {
 
@@ -134,39 +133,15 @@ public:
                                        handler();
                                    });
     }
+    // A new frame, a new fill mode or both glide there together, on the layout curve.
     void setGeometry(const QRectF &frame, FillMode mode, Duration duration) override
     {
-        if (!m_video)
-            return;
-        m_video->setFillMode(mode);
-        const QRectF current(m_video->position(), m_video->size());
-        if (m_glide)
-            m_glide->stop();
-        if (duration.count() <= 0 || current == frame) {
-            place(frame);
-            return;
-        }
-        if (!m_glide) {
-            m_glide = new QVariantAnimation(m_video);
-            m_glide->setEasingCurve(layoutCurve());
-            QObject::connect(m_glide, &QVariantAnimation::valueChanged, m_video,
-                             [this](const QVariant &value) { place(value.toRectF()); });
-        }
-        m_glide->setStartValue(current);
-        m_glide->setEndValue(frame);
-        m_glide->setDuration(int(duration.count()));
-        m_glide->start();
+        if (m_video)
+            m_video->glideTo(frame, mode, int(duration.count()), layoutCurve());
     }
 
 private:
-    void place(const QRectF &frame)
-    {
-        m_video->setPosition(frame.topLeft());
-        m_video->setSize(frame.size());
-    }
-
     QPointer<VideoLayer> m_video;
-    QPointer<QVariantAnimation> m_glide;
     QMetaObject::Connection m_ready;
 };
 

@@ -11,7 +11,8 @@ namespace quintara {
 
 WallpaperController::WallpaperController(AppSettings &settings, const Services &services,
                                          QObject *parent)
-    : QObject(parent), m_settings(settings), m_services(services)
+    : QObject(parent), m_settings(settings), m_services(services),
+      m_displaysAsleep(services.power.displaysAsleep())
 {
     connect(&m_services.visibility, &DesktopVisibility::mayHaveChanged, this,
             &WallpaperController::refreshVisibility);
@@ -283,7 +284,9 @@ void WallpaperController::applyVisibility()
 {
     bool changed = false;
     for (Surface &surface : m_surfaces) {
-        const bool visible = m_services.visibility.anyPartVisible(surface.display.frame);
+        // Covering windows are measured in device pixels, so the display is too.
+        const bool visible =
+            m_services.visibility.anyPartVisible(surface.display.devicePixelFrame());
         if (visible == surface.isVisible)
             continue;
         surface.isVisible = visible;

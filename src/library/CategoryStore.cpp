@@ -1,9 +1,12 @@
 #include "library/CategoryStore.h"
 
 #include "library/LibraryListing.h"
+#include "platform/KeepAside.h"
+#include "platform/LogSink.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,6 +20,11 @@ namespace {
 
 constexpr int formatVersion = 1;
 
+CategoryStore::FileStamp stampOf(const struct stat &info)
+{
+    return {qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec, quint64(info.st_ino)};
+}
+
 std::optional<CategoryStore::FileStamp> fileStamp(const QString &path)
 {
     if (path.isEmpty())
@@ -24,8 +32,17 @@ std::optional<CategoryStore::FileStamp> fileStamp(const QString &path)
     struct stat info;
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return std::nullopt;
-    return CategoryStore::FileStamp{qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
-                                    quint64(info.st_ino)};
+    return stampOf(info);
+}
+
+// The stamp of the file behind an open handle: another writer replacing the path meanwhile does
+// not lend its date to what was read or written.
+std::optional<CategoryStore::FileStamp> fileStamp(const QFileDevice &file)
+{
+    struct stat info;
+    if (::fstat(file.handle(), &info) != 0)
+        return std::nullopt;
+    return stampOf(info);
 }
 
 // An array whose every element is a string; nothing otherwise.
@@ -123,8 +140,10 @@ QList<QUrl> CategoryStore::untagged(const QList<QUrl> &videos) const
 
 void CategoryStore::load(const QUrl &folder)
 {
-    m_filePath =
-        folder.isEmpty() ? QString() : QDir(folder.toLocalFile()).filePath(QLatin1String(fileName));
+    // Only a local folder has a tag file: anything else (an http: address, say) would otherwise
+    // name one in the working directory.
+    const QString path = folder.isLocalFile() ? folder.toLocalFile() : QString();
+    m_filePath = path.isEmpty() ? QString() : QDir(path).filePath(QLatin1String(fileName));
     read();
 }
 
@@ -139,12 +158,21 @@ void CategoryStore::reloadIfChanged()
 void CategoryStore::read()
 {
     std::optional<FileFormat> format;
+    m_loadedStamp.reset();
+    m_unreadable = false;
     if (!m_filePath.isEmpty()) {
         QFile file(m_filePath);
-        if (file.open(QIODevice::ReadOnly))
-            format = decode(file.readAll());
+        if (file.open(QIODevice::ReadOnly)) {
+            m_loadedStamp = fileStamp(file);
+            const QByteArray bytes = file.readAll();
+            if (file.error() == QFileDevice::NoError)
+                format = decode(bytes);
+        } else {
+            m_loadedStamp = fileStamp(m_filePath);
+        }
+        // A file that is there but unreadable is kept aside before the first save.
+        m_unreadable = !format && m_loadedStamp.has_value();
     }
-    // An unreadable file reads as empty and stays as it is until the next save replaces it.
     if (!format) {
         setState({}, {});
     } else {
@@ -153,20 +181,33 @@ void CategoryStore::read()
             all += list;
         setState(sortedNames(all), format->videos);
     }
-    m_loadedStamp = fileStamp(m_filePath);
+}
+
+void CategoryStore::keepUnreadableAside()
+{
+    m_unreadable = false;
+    // Only the very file that was read; another writer's newer file is theirs to lose.
+    if (fileStamp(m_filePath) != m_loadedStamp)
+        return;
+    const QString aside = keepAside(m_filePath);
+    if (!aside.isEmpty())
+        log::line(QStringLiteral("Quintara: could not read the tags in %1; kept the file as %2")
+                      .arg(m_filePath, QFileInfo(aside).fileName()));
 }
 
 void CategoryStore::save()
 {
     if (m_filePath.isEmpty())
         return;
+    if (m_unreadable)
+        keepUnreadableAside();
+    // A failed write is ignored: memory keeps the edit. Our own write is not an outside change.
     QSaveFile file(m_filePath);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(encode(m_tags, m_assignments));
-        file.commit(); // a failed write is ignored: memory keeps the edit
-    }
-    // Our own write is not an outside change.
-    m_loadedStamp = fileStamp(m_filePath);
+    std::optional<FileStamp> written;
+    if (file.open(QIODevice::WriteOnly) && file.write(encode(m_tags, m_assignments)) >= 0 &&
+        file.flush())
+        written = fileStamp(file); // the renaming commit keeps the file and its date
+    m_loadedStamp = file.commit() ? written : fileStamp(m_filePath);
 }
 
 void CategoryStore::setState(QStringList tags, Assignments assignments)

@@ -12,7 +12,8 @@ namespace quintara {
 // The user's tags and, per video file name, the tags assigned to it, kept in "categories.json"
 // inside the library folder so they travel with it. Several stores may read and write the same
 // file; the file's modification date is what keeps them in step (the last writer wins).
-// Without a folder the store works in memory only.
+// Without a folder the store works in memory only. A file that cannot be read reads as no tags
+// and is renamed aside ("categories.json.corrupt") before the first save replaces it.
 class CategoryStore : public QObject {
     Q_OBJECT
     Q_PROPERTY(QStringList tags READ tags NOTIFY tagsChanged)
@@ -41,7 +42,8 @@ public:
         return m_assignments.value(videoFileName);
     }
 
-    // Reads the tag file of `folder`; an empty URL unloads the store.
+    // Reads the tag file of `folder`; an empty URL, or one that is no local folder, unloads the
+    // store.
     void load(const QUrl &folder);
     // Reads the file again only when its modification date differs from the one last seen.
     void reloadIfChanged();
@@ -77,6 +79,7 @@ signals:
 private:
     void read();
     void save();
+    void keepUnreadableAside();
     void setState(QStringList tags, Assignments assignments);
 
     QStringList m_tags;
@@ -84,6 +87,8 @@ private:
     QString m_filePath;
     // The file as last read or written; nothing when it was absent.
     std::optional<FileStamp> m_loadedStamp;
+    // The file read could not be understood: it goes aside before anything replaces it.
+    bool m_unreadable = false;
 };
 
 } // namespace quintara

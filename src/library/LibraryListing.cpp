@@ -2,6 +2,8 @@
 
 #include "settings/VideoFiles.h"
 
+#include <QCollator>
+#include <QLocale>
 #include <algorithm>
 #include <vector>
 
@@ -9,57 +11,35 @@ namespace quintara {
 
 namespace {
 
-bool isDigit(QChar c)
+// The user's collation, numeric and without regard to case. The C locale collates by code
+// point (accented names after "z"), so where the environment names no language the
+// language-neutral order stands in: English has no tailoring of its own.
+QCollator nameCollator()
 {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English);
+    QCollator collator(locale);
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
 }
 
-// A string whose plain code-unit order is the name order: case folded, and each run of digits
-// replaced by its length and its digits without leading zeros, so that longer numbers sort
-// later. The length marker lies within '0'...'8' (lengths 1 to 9) or is '9' followed by the
-// length, so against any other character it orders exactly as a digit would.
-QString sortKey(const QString &name)
-{
-    const QString folded = name.toCaseFolded();
-    QString key;
-    key.reserve(folded.size() + 8);
-    const qsizetype size = folded.size();
-    for (qsizetype i = 0; i < size;) {
-        if (!isDigit(folded[i])) {
-            key.append(folded[i++]);
-            continue;
-        }
-        while (i + 1 < size && folded[i] == QLatin1Char('0') && isDigit(folded[i + 1]))
-            ++i;
-        qsizetype end = i;
-        while (end < size && isDigit(folded[end]))
-            ++end;
-        const qsizetype length = end - i;
-        if (length <= 9) {
-            key.append(QChar(u'0' + char16_t(length - 1)));
-        } else {
-            key.append(QLatin1Char('9'));
-            key.append(QChar(char16_t(std::min<qsizetype>(length, 0xFFFF))));
-        }
-        key.append(QStringView(folded).mid(i, length));
-        i = end;
-    }
-    return key;
-}
-
-// Indices into `names` in name order, ties in their given order.
+// Indices into `names` in name order, ties in their given order. Each name's sort key is made
+// once, so the sort compares bytes rather than collating pairs again and again.
 std::vector<qsizetype> sortedOrder(const QStringList &names)
 {
+    const QCollator collator = nameCollator();
     struct Entry {
-        QString key;
+        QCollatorSortKey key;
         qsizetype index;
     };
     std::vector<Entry> entries;
     entries.reserve(names.size());
     for (qsizetype i = 0; i < names.size(); ++i)
-        entries.push_back({sortKey(names[i]), i});
+        entries.push_back({collator.sortKey(names[i]), i});
     std::stable_sort(entries.begin(), entries.end(),
-                     [](const Entry &x, const Entry &y) { return x.key < y.key; });
+                     [](const Entry &x, const Entry &y) { return x.key.compare(y.key) < 0; });
     std::vector<qsizetype> order;
     order.reserve(entries.size());
     for (const Entry &entry : entries)
@@ -71,7 +51,7 @@ std::vector<qsizetype> sortedOrder(const QStringList &names)
 
 int compareNames(QStringView a, QStringView b)
 {
-    return QStringView(sortKey(a.toString())).compare(QStringView(sortKey(b.toString())));
+    return nameCollator().compare(a, b);
 }
 
 QList<QUrl> listLibrary(const QUrl &folder)

@@ -8,8 +8,9 @@
 
 namespace quintara {
 
-// The order the file manager uses for names: letters compared without regard to case, runs of
-// digits compared by their numeric value (clip2 before clip10). Returns <0, 0 or >0; names that
+// The order the file manager uses for names: the collation of the default locale (QLocale()),
+// letters compared without regard to case, runs of digits compared by their numeric value (clip2
+// before clip10), accented letters beside their plain ones. Returns <0, 0 or >0; names that
 // differ only in case or in leading zeros compare equal.
 int compareNames(QStringView a, QStringView b);
 

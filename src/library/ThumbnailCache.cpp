@@ -12,6 +12,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/display.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/log.h>
 #include <libswscale/swscale.h>
 }
 
@@ -138,10 +139,15 @@ QImage toImage(const AVFrame *frame, int rotation)
 
 } // namespace
 
-ThumbnailCache::ThumbnailCache(qsizetype byteLimit, QObject *parent) : QObject(parent)
+ThumbnailCache::ThumbnailCache(qsizetype byteLimit, QObject *parent)
+    : ThumbnailCache(byteLimit, &ThumbnailCache::decodePoster, parent)
+{}
+
+ThumbnailCache::ThumbnailCache(qsizetype byteLimit, Decoder decoder, QObject *parent)
+    : QObject(parent), m_decode(std::move(decoder))
 {
     m_images.setMaxCost(byteLimit);
-    m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    m_pool.setMaxThreadCount(workerCount);
 }
 
 ThumbnailCache::~ThumbnailCache()
@@ -179,38 +185,70 @@ void ThumbnailCache::image(const QUrl &video, QObject *context, Done done)
         done(*stored);
         return;
     }
-    auto inFlight = m_inFlight.find(video);
-    if (inFlight != m_inFlight.end()) {
-        inFlight->append({context, context != nullptr, std::move(done)});
+    auto waiting = m_waiters.find(video);
+    if (waiting != m_waiters.end()) {
+        waiting->append({context, context != nullptr, std::move(done)});
         return;
     }
-    m_inFlight.insert(video, {{context, context != nullptr, std::move(done)}});
-    const QString path = video.isLocalFile() ? video.toLocalFile() : QString();
-    // The destructor waits for the workers and then drops the results they posted, so `this`
-    // outlives every use here.
-    m_pool.start([this, video, path] {
-        const QImage image = path.isEmpty() ? QImage() : decodePoster(path);
-        QMetaObject::invokeMethod(
-            this, [this, video, image] { finished(video, image); }, Qt::QueuedConnection);
-    });
+    m_waiters.insert(video, {{context, context != nullptr, std::move(done)}});
+    m_queue.append(video);
+    startQueued();
+}
+
+void ThumbnailCache::startQueued()
+{
+    while (m_running < workerCount && !m_queue.isEmpty()) {
+        const QUrl video = m_queue.takeFirst();
+        const QList<Waiter> &waiters = m_waiters[video];
+        const bool wanted = std::any_of(waiters.begin(), waiters.end(),
+                                        [](const Waiter &w) { return !w.hasContext || w.context; });
+        if (!wanted) {
+            m_waiters.remove(video); // scrolled away before its turn came
+            continue;
+        }
+        ++m_running;
+        const QString path = video.isLocalFile() ? video.toLocalFile() : QString();
+        // The destructor waits for the workers and then drops the results they posted, so `this`
+        // outlives every use here.
+        m_pool.start([this, video, path] {
+            const QImage image = path.isEmpty() ? QImage() : m_decode(path);
+            QMetaObject::invokeMethod(
+                this, [this, video, image] { finished(video, image); }, Qt::QueuedConnection);
+        });
+    }
 }
 
 void ThumbnailCache::finished(const QUrl &video, const QImage &image)
 {
+    --m_running;
     if (!image.isNull())
         m_images.insert(video, new QImage(image), image.sizeInBytes());
-    const QList<Waiter> waiters = m_inFlight.take(video);
+    const QList<Waiter> waiters = m_waiters.take(video);
     for (const Waiter &waiter : waiters) {
         if (waiter.hasContext && !waiter.context)
             continue;
         waiter.done(image);
     }
+    startQueued();
 }
 
 QImage ThumbnailCache::decodePoster(const QString &path)
 {
+    // A library holds files of every kind of damage; FFmpeg's own complaints about them only
+    // clutter the session's log.
+    static const bool quiet = (av_log_set_level(AV_LOG_QUIET), true);
+    Q_UNUSED(quiet);
+    // Only what the library plays (MP4, QuickTime and M4V share one demuxer), only from a file:
+    // a renamed picture or document is refused at once, and a name that looks like another
+    // protocol ("concat:...") is read as the file it is.
+    AVDictionary *options = nullptr;
+    av_dict_set(&options, "format_whitelist", "mov,mp4,m4a,3gp,3g2,mj2", 0);
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
     AVFormatContext *opened = nullptr;
-    if (avformat_open_input(&opened, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
+    const QByteArray url = "file:" + QFile::encodeName(path);
+    const int status = avformat_open_input(&opened, url.constData(), nullptr, &options);
+    av_dict_free(&options);
+    if (status < 0)
         return {};
     std::unique_ptr<AVFormatContext, FormatCloser> format(opened);
 
@@ -229,8 +267,9 @@ QImage ThumbnailCache::decodePoster(const QString &path)
     std::unique_ptr<AVCodecContext, CodecFreer> codec(avcodec_alloc_context3(decoder));
     if (!codec || avcodec_parameters_to_context(codec.get(), stream->codecpar) < 0)
         return {};
-    // One picture: slice threads help, frame threads would only delay the first output.
-    codec->thread_count = 0;
+    // One picture: slice threads help, frame threads would only delay the first output. A fixed
+    // few, since several posters decode side by side.
+    codec->thread_count = decoderThreads;
     codec->thread_type = FF_THREAD_SLICE;
     if (avcodec_open2(codec.get(), decoder, nullptr) < 0)
         return {};

@@ -12,6 +12,11 @@ struct DisplayInfo {
     QString name; // the human name, as in the log
     QRect frame;  // in the global desktop space (top-left origin, y downwards)
     QString connector; // the system's own name for the output (HDMI-1, DUMMY0, ...)
+    // The frame in the window system's device pixels, where other windows are measured; empty
+    // when it is `frame` itself (an unscaled desktop).
+    QRect pixelFrame = {};
+
+    QRect devicePixelFrame() const { return pixelFrame.isEmpty() ? frame : pixelFrame; }
 
     friend bool operator==(const DisplayInfo &, const DisplayInfo &) = default;
 };

@@ -58,10 +58,28 @@ QUrl AppSettings::defaultLibrary()
     return QUrl::fromLocalFile(path + QLatin1Char('/'));
 }
 
+namespace {
+// The folder's path in one spelling; empty for anything that is no local folder.
+QString folderPath(const QUrl &folder)
+{
+    const QString path = folder.isLocalFile() ? folder.toLocalFile() : QString();
+    return path.isEmpty() ? QString() : QDir::cleanPath(path);
+}
+} // namespace
+
+bool AppSettings::sameFolder(const QUrl &a, const QUrl &b)
+{
+    return folderPath(a) == folderPath(b);
+}
+
 void AppSettings::load()
 {
+    // A stored folder that is no local folder reads as none, not as the default.
     const QUrl library = urlFrom(m_defaults.value(keys::libraryFolder));
-    m_libraryFolder = library.isEmpty() ? defaultLibrary() : library;
+    if (library.isEmpty())
+        m_libraryFolder = defaultLibrary();
+    else if (!folderPath(library).isEmpty())
+        m_libraryFolder = library;
     m_currentVideo = urlFrom(m_defaults.value(keys::currentVideo));
     m_spanScreens = boolOr(m_defaults.value(keys::spanScreens), true);
 
@@ -144,8 +162,13 @@ void AppSettings::persist()
 
 void AppSettings::setLibraryFolder(const QUrl &value)
 {
-    assign(m_libraryFolder, value, &AppSettings::libraryFolderWillChange,
-           &AppSettings::libraryFolderChanged);
+    // The same folder again, however spelled, is no change; what is no local folder is none.
+    if (sameFolder(value, m_libraryFolder)) {
+        persist();
+        return;
+    }
+    assign(m_libraryFolder, folderPath(value).isEmpty() ? QUrl() : value,
+           &AppSettings::libraryFolderWillChange, &AppSettings::libraryFolderChanged);
 }
 
 void AppSettings::setCurrentVideo(const QUrl &value)

@@ -70,6 +70,9 @@ public:
 
     // ~/Movies/Quintara, created with its parents when missing (a failure is ignored).
     static QUrl defaultLibrary();
+    // Whether two library folder URLs name the same folder, however spelled ("/a/", "/a",
+    // "/b/../a"). Anything but a local file (a hand-edited http: or smb: address) is no folder.
+    static bool sameFolder(const QUrl &a, const QUrl &b);
 
     // An empty URL means absent.
     QUrl libraryFolder() const { return m_libraryFolder; }
@@ -154,9 +157,14 @@ signals:
     void islandSourcesChanged();
 
 private:
+    // An assignment that changes nothing notifies nobody; it is still written back.
     template <typename T, typename WillChange, typename Changed>
     void assign(T &field, const T &value, WillChange willChange, Changed changed)
     {
+        if (field == value) {
+            persist();
+            return;
+        }
         emit(this->*willChange)(value);
         field = value;
         persist();

@@ -3,6 +3,7 @@
 #include "library/ThumbnailCache.h"
 
 #include <QMutex>
+#include <QPointer>
 #include <algorithm>
 #include <memory>
 
@@ -34,15 +35,23 @@ public:
     };
 
     PosterResponse(ThumbnailCache &cache, const QUrl &video, const QSize &requested)
-        : m_link(std::make_shared<Link>())
+        : m_link(std::make_shared<Link>()), m_interest(new QObject)
     {
         m_link->response = this;
+        // Lives where the cache does and goes with the response: queued work for an image that
+        // went away (a tile scrolled past) is then never started.
+        m_interest->moveToThread(cache.thread());
         // Queued even from the main thread: a stored poster would otherwise finish the
         // response before anyone listens.
         QMetaObject::invokeMethod(
             &cache,
-            [&cache, video, requested, link = m_link] {
-                cache.image(video, nullptr, [requested, link](const QImage &image) {
+            [&cache, video, requested, link = m_link, interest = QPointer<QObject>(m_interest)] {
+                {
+                    QMutexLocker locker(&link->lock);
+                    if (!link->response)
+                        return; // dropped before it was asked for
+                }
+                cache.image(video, interest, [requested, link](const QImage &image) {
                     const QImage poster = fitted(image, requested);
                     QMutexLocker locker(&link->lock);
                     if (link->response)
@@ -55,6 +64,7 @@ public:
     {
         QMutexLocker locker(&m_link->lock);
         m_link->response = nullptr;
+        m_interest->deleteLater();
     }
 
     QQuickTextureFactory *textureFactory() const override
@@ -71,6 +81,7 @@ private:
     }
 
     std::shared_ptr<Link> m_link;
+    QObject *m_interest; // deleted later, on the cache's thread
     QImage m_image;
 };
 

@@ -14,6 +14,30 @@ class CommandLineTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // A Wayland session runs on XWayland unless the user chose a platform; without XWayland
+    // Quintara cannot run.
+    void platformOfTheSession_data()
+    {
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QString>("platform"); // "-": cannot run
+        QTest::newRow("X11") << QStringList{"DISPLAY"} << "";
+        QTest::newRow("Wayland") << QStringList{"WAYLAND_DISPLAY", "DISPLAY"} << "xcb";
+        QTest::newRow("chosen") << QStringList{"WAYLAND_DISPLAY", "DISPLAY", "QT_QPA_PLATFORM"}
+                                << "";
+        QTest::newRow("no XWayland") << QStringList{"WAYLAND_DISPLAY"} << "-";
+    }
+    void platformOfTheSession()
+    {
+        QFETCH(QStringList, environment);
+        QFETCH(QString, platform);
+        QProcessEnvironment set;
+        for (const QString &name : environment)
+            set.insert(name, "x");
+        const PlatformChoice choice = choosePlatform(set);
+        QCOMPARE(choice.canRun ? choice.platform : "-", platform);
+        QCOMPARE(choice.logLine.isEmpty(), platform.isEmpty()); // said in one line
+    }
+
     void parsing_data()
     {
         QTest::addColumn<QStringList>("arguments");

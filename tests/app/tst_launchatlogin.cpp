@@ -57,14 +57,15 @@ private slots:
 
     void autostartEntry()
     {
-        XdgAutostart autostart(QStringLiteral("/opt/My \"Apps\"/quintara"));
+        // Quotes, and a percent sign that must not read as a field code (%u, %f, ...).
+        XdgAutostart autostart(QStringLiteral("/opt/My \"Apps\" 100%u/quintara"));
         QVERIFY(!autostart.isEnabled());
         QString error;
         QVERIFY(autostart.enable(&error));
         QVERIFY(autostart.isEnabled());
         const QString entry = test::readFile(XdgAutostart::entryPath());
         QVERIFY(entry.startsWith("[Desktop Entry]\n"));
-        QVERIFY2(entry.contains(R"(Exec="/opt/My \\"Apps\\"/quintara")"), qPrintable(entry));
+        QVERIFY2(entry.contains(R"(Exec="/opt/My \\"Apps\\" 100%%u/quintara")"), qPrintable(entry));
         QVERIFY(autostart.disable(&error));
         QVERIFY(!autostart.isEnabled());
         QVERIFY(autostart.disable(&error)); // nothing to remove is fine

@@ -180,6 +180,29 @@ private slots:
         QCOMPARE(controls.count(), 1);
     }
 
+    // Launched at login before the panel: the item goes into the tray that comes later. Before
+    // any other tray test, so that nothing has asked Qt about a tray yet.
+    void aTrayHostThatComesLaterGetsTheItem()
+    {
+        MemoryLogSink log;
+        ScopedLogSink scoped(&log);
+        StatusMenu model;
+        StatusItem item([&] { return model.rebuild(state()); });
+        QVERIFY(!item.install());
+        QCOMPARE(log.matching("Quintara: no system tray").size(), 1);
+
+        test::DBusMock watcher("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
+                               "org.kde.StatusNotifierWatcher");
+        QVERIFY(watcher.addProperty("IsStatusNotifierHostRegistered", true));
+        QVERIFY(watcher.addProperty("ProtocolVersion", 0));
+        QVERIFY(watcher.addProperty("RegisteredStatusNotifierItems", QStringList()));
+        QVERIFY(watcher.addMethod("RegisterStatusNotifierItem", "s", ""));
+        QTRY_VERIFY_WITH_TIMEOUT(watcher.calledMethods().contains("RegisterStatusNotifierItem"),
+                                 10000);
+        QVERIFY(item.isShown());
+        QCOMPARE(log.matching("Quintara: no system tray").size(), 1);
+    }
+
     // The real tray item, against a tray host on this test's own session bus.
     void trayItemRegistersWithTheTrayHost()
     {

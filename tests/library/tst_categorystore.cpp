@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "library/CategoryStore.h"
+#include "platform/LogSink.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -135,6 +136,23 @@ private slots:
         QCOMPARE(library.store.tags(), tags);
         QCOMPARE(library.store.assignments(), assignments);
         QCOMPARE(test::readFile(library.tagFile), file); // an unreadable file is left as it was
+    }
+
+    // One stray comma must not cost every tag: the first save keeps the file aside, beside an
+    // earlier kept one rather than over it.
+    void unreadableFileIsKeptAsideBeforeTheFirstSave()
+    {
+        MemoryLogSink log;
+        ScopedLogSink scoped(&log);
+        const QByteArray stray = R"({"version": 1, "tags": ["beach",], "videos": {}})";
+        Library library(stray);
+        test::writeFile(library.tagFile + ".corrupt", "earlier");
+        library.store.addTag("sea");
+        QCOMPARE(test::readFile(library.tagFile + ".corrupt-2") +
+                     test::readFile(library.tagFile + ".corrupt"),
+                 stray + "earlier");
+        QCOMPARE(test::readFile(library.tagFile), tagFile({"sea"}, {}));
+        QCOMPARE(log.lines().size(), 1);
     }
 
     void savesTheWholeStatePrettyAndSorted()
@@ -279,6 +297,10 @@ private slots:
         store.reloadIfChanged();
         QCOMPARE(store.tags(), QStringList{"sand"});
         QCOMPARE(store.assignments(), (Assignments{{"a.mp4", {"sand"}}}));
+        QVERIFY(store.filePath().isEmpty());
+        // Nor with an address that is no local folder: no tag file in the working directory.
+        store.load(QUrl("https://example.com/videos/"));
+        store.addTag("sea");
         QVERIFY(store.filePath().isEmpty());
         QCOMPARE(QDir::home().entryList(QDir::AllEntries | QDir::Hidden), before);
         QVERIFY(!QFile::exists("categories.json"));

@@ -4,6 +4,8 @@
 #include "library/ThumbnailCache.h"
 
 #include <QDir>
+#include <QFile>
+#include <QMutex>
 #include <QProcess>
 #include <optional>
 
@@ -106,6 +108,11 @@ private slots:
         QTest::newRow("truncated header") << QByteArray("\0\0\0\x18"
                                                         "ftypmp42",
                                                         12);
+        VideoSpec matroska = spec(320, 180);
+        matroska.extension = "mkv";
+        QFile other(test::testVideo(matroska)); // a video the library does not play, renamed
+        QVERIFY(other.open(QIODevice::ReadOnly));
+        QTest::newRow("another container") << other.readAll();
     }
     void aFileThatIsNoVideoThenOne()
     {
@@ -146,6 +153,31 @@ private slots:
         cache.waitForWorkers();
         QCoreApplication::processEvents();
         QCOMPARE(calls, 2);
+    }
+
+    // A fast scroll: tiles that went away before their turn cost no decoding. Queued work only
+    // starts from the event loop, so the tiles go before any of it could.
+    void workOfTilesThatWentAwayIsDropped()
+    {
+        QMutex mutex;
+        QStringList decoded, answered;
+        ThumbnailCache cache(ThumbnailCache::defaultByteLimit, [&](const QString &path) {
+            const QMutexLocker lock(&mutex);
+            decoded.append(path);
+            return QImage(4, 4, QImage::Format_RGB32);
+        });
+        std::vector<std::unique_ptr<QObject>> tiles;
+        for (const QString name : {"/a", "/b", "/c", "/d", "/e", "/f"}) {
+            tiles.push_back(std::make_unique<QObject>());
+            cache.image(QUrl::fromLocalFile(name), tiles.back().get(),
+                        [&answered, name](const QImage &) { answered << name; });
+        }
+        for (int gone : {1, 2, 3, 5}) // "/b" among them, already being decoded
+            tiles[gone].reset();
+        QTRY_COMPARE(answered, (QStringList{"/a", "/e"}));
+        cache.waitForWorkers();
+        decoded.sort();
+        QCOMPARE(decoded, (QStringList{"/a", "/b", "/e"}));
     }
 
     void theLeastRecentlyUsedPosterGoesFirst()

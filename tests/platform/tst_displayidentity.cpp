@@ -1,4 +1,6 @@
+#include "DBusMock.h"
 #include "TestMain.h"
+#include "VirtualScheduler.h"
 #include "platform/linux/ScreenDisplayServer.h"
 #include "platform/linux/SessionDisplayPower.h"
 #include "platform/linux/X11DesktopVisibility.h"
@@ -40,7 +42,8 @@ private slots:
     {
         if (!QDBusConnection::sessionBus().isConnected())
             QSKIP("needs a session bus (run under scripts/lib/test-session)");
-        SessionDisplayPower power;
+        test::VirtualScheduler clock;
+        SessionDisplayPower power(clock);
         QSignalSpy slept(&power, &DisplayPower::displaysDidSleep);
         QSignalSpy woke(&power, &DisplayPower::displaysDidWake);
         const auto active = [](const char *value) {
@@ -54,6 +57,17 @@ private slots:
         active("false");
         QTRY_COMPARE_WITH_TIMEOUT(woke.size(), 1, 10000);
         QCOMPARE(slept.size(), 1);
+    }
+
+    // A screen locked before Quintara starts is asked about, not only awaited.
+    void screenSaverActiveAtStartSleepsTheDisplays()
+    {
+        test::DBusMock screenSaver("org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
+                                   "org.freedesktop.ScreenSaver");
+        QVERIFY(screenSaver.addMethod("GetActive", "", "b", "ret = True"));
+        test::VirtualScheduler clock;
+        SessionDisplayPower power(clock);
+        QTRY_VERIFY_WITH_TIMEOUT(power.displaysAsleep(), 10000);
     }
 
     void coverage_data()

@@ -213,6 +213,38 @@ private slots:
         QCOMPARE(seen, (QStringList{"will 1 0 0", "did 1 1"}));
     }
 
+    // The library folder in one spelling: choosing it again, however spelled, notifies nothing;
+    // an address that is no local folder, chosen or hand-edited, is no library at all.
+    void choosingTheLibraryFolder_data()
+    {
+        QTest::addColumn<QStringList>("storedChosenKept");
+        QTest::addColumn<int>("notices");
+        QTest::newRow("same again") << QStringList{"/srv/a/", "/srv/a", "/srv/a/"} << 0;
+        QTest::newRow("spelled otherwise")
+            << QStringList{"/srv/a/", "/srv/./x/../a", "/srv/a/"} << 0;
+        QTest::newRow("another") << QStringList{"/srv/a/", "/srv/b", "/srv/b"} << 1;
+        QTest::newRow("web address") << QStringList{"/srv/a/", "https://example.com/a/", ""} << 1;
+        QTest::newRow("stored share") << QStringList{"smb://nas/a", "smb://nas/a", ""} << 0;
+    }
+    void choosingTheLibraryFolder()
+    {
+        QFETCH(QStringList, storedChosenKept);
+        QFETCH(int, notices);
+        const auto url = [&](int i) {
+            const QString text = storedChosenKept[i];
+            return text.startsWith('/') ? file(text) : QUrl(text);
+        };
+        QVERIFY(test::writeFile(
+            storePath(),
+            QJsonDocument(QJsonObject{{"libraryFolder", url(0).toString()}}).toJson()));
+        Settings s;
+        int heard = 0;
+        connect(&s.settings, &AppSettings::libraryFolderWillChange, this, [&] { ++heard; });
+        s->setLibraryFolder(url(1));
+        QCOMPARE(s->libraryFolder(), url(2));
+        QCOMPARE(heard, notices);
+    }
+
     void islandSources_data()
     {
         QTest::addColumn<QByteArray>("file");
@@ -251,6 +283,19 @@ private slots:
         JsonFileStore again(storePath());
         QVERIFY(QFile::exists(storePath() + ".corrupt-2"));
         QCOMPARE(test::readFile(storePath() + ".corrupt"), garbage);
+    }
+
+    // A settings file that cannot be read (a folder in its place here) is moved aside whole.
+    void unreadableFileIsKeptAside()
+    {
+        QVERIFY(QDir().mkpath(storePath() + "/inside"));
+        MemoryLogSink log;
+        ScopedLogSink scoped(&log);
+        Settings s;
+        s->setSpanScreens(false);
+        QVERIFY(QFileInfo(storePath() + ".corrupt/inside").isDir());
+        QCOMPARE(stored("spanScreens"), QJsonValue(false));
+        QCOMPARE(log.matching("Quintara: settings file").size(), 1);
     }
 
     void aKilledProcessHasLostNothing()

@@ -244,6 +244,7 @@ void LoopingPlayer::updateTargetSize()
             common = &request;
         else if (request.layer != common->layer || request.mode != common->mode)
             alike = false;
+        alike = alike && !request.wholeVideo;
         if (largest.isEmpty() ||
             qint64(size.width()) * size.height() > qint64(largest.width()) * largest.height())
             largest = size;

@@ -80,6 +80,8 @@ public:
         QSize whole;
         QSize layer;
         FillMode mode = FillMode::fill;
+        // The layer places the whole video itself (while gliding between fill modes).
+        bool wholeVideo = false;
         bool operator==(const FrameRequest &) const = default;
     };
     // For video layers. When every layer has the same size and mode, mpv draws exactly their

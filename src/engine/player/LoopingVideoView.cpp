@@ -16,6 +16,10 @@ LoopingVideoView::LoopingVideoView(QQuickItem *parent)
     m_layer->setFillMode(FillMode::fill);
     connect(m_layer, &VideoLayer::readyForDisplayChanged, this,
             &LoopingVideoView::readyForDisplayChanged);
+    connect(&WindowCoverage::instance(), &WindowCoverage::mayHaveChanged, this,
+            &LoopingVideoView::updatePlayback);
+    // Made with a parent already in a window, the scene change came before this class existed.
+    watchWindow(window());
 }
 
 LoopingVideoView::~LoopingVideoView()
@@ -70,7 +74,8 @@ void LoopingVideoView::load(const QUrl &url)
 void LoopingVideoView::updatePlayback()
 {
     const bool shown = m_window && m_window->isVisible() && m_window->isExposed() &&
-                       m_window->visibility() != QWindow::Minimized && isVisible();
+                       m_window->visibility() != QWindow::Minimized && isVisible() &&
+                       WindowCoverage::instance().partlyVisible(m_window);
     if (m_player)
         m_player->setRate(shown ? double(m_rate) : 0.0);
     const bool playing = m_player && m_player->rate() > 0;
@@ -127,6 +132,27 @@ void registerEngineQmlTypes()
         return true;
     }();
     Q_UNUSED(registered);
+}
+
+WindowCoverage &WindowCoverage::instance()
+{
+    static WindowCoverage coverage;
+    return coverage;
+}
+
+void WindowCoverage::setSource(DesktopVisibility *source)
+{
+    disconnect(m_forward);
+    m_source = source;
+    if (source)
+        m_forward = connect(source, &DesktopVisibility::mayHaveChanged, this,
+                            &WindowCoverage::mayHaveChanged);
+    emit mayHaveChanged();
+}
+
+bool WindowCoverage::partlyVisible(const QWindow *window) const
+{
+    return !m_source || !window || m_source->windowPartlyVisible(window->winId());
 }
 
 } // namespace quintara

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/DesktopVisibility.h"
+
 #include <QPointer>
 #include <QQuickItem>
 #include <QUrl>
@@ -13,7 +15,8 @@ class VideoLayer;
 
 // One muted looping video inside the app's own windows, filling the item (cropped to fit). It
 // plays at `rate` while its window is shown and pauses on the current frame while the window is
-// hidden or minimised; a new rate changes the speed without restarting the video.
+// hidden, minimised or covered entirely by other windows; a new rate changes the speed without
+// restarting the video.
 class LoopingVideoView : public QQuickItem {
     Q_OBJECT
     QML_ELEMENT
@@ -63,5 +66,23 @@ private:
 // Makes the Quintara.Engine QML module (LoopingVideoView) known to every QML engine created
 // afterwards. Safe to call more than once.
 void registerEngineQmlTypes();
+
+// Tells the video views whether other windows cover theirs, with the coverage the application
+// hands it (the wallpaper engine's). Without one, only hidden and minimised windows count.
+class WindowCoverage : public QObject {
+    Q_OBJECT
+public:
+    static WindowCoverage &instance();
+    // Not owned; null withdraws it.
+    void setSource(DesktopVisibility *source);
+    bool partlyVisible(const QWindow *window) const;
+
+signals:
+    void mayHaveChanged();
+
+private:
+    QPointer<DesktopVisibility> m_source;
+    QMetaObject::Connection m_forward;
+};
 
 } // namespace quintara

@@ -156,8 +156,77 @@ void VideoLayer::setFillMode(FillMode mode)
 
 QRectF VideoLayer::videoRectangle() const
 {
+    if (m_glide)
+        return m_glideVideo;
     const QSize size = m_player ? m_player->videoSize() : QSize();
     return scaledVideoRect(size, boundingRect(), m_fillMode);
+}
+
+void VideoLayer::glideTo(const QRectF &frame, FillMode mode, int duration,
+                         const QEasingCurve &curve)
+{
+    if (m_animation)
+        m_animation->stop(); // a glide under way goes on from where it is
+    const QRectF from(position(), size());
+    const QSize video = m_player ? m_player->videoSize() : QSize();
+    const QRectF fromVideo = videoRectangle().translated(from.topLeft());
+    const QRectF toVideo =
+        scaledVideoRect(video, QRectF(QPointF(), frame.size()), mode).translated(frame.topLeft());
+    m_glide.reset();
+    if (duration <= 0 || (from == frame && fromVideo == toVideo)) {
+        setPosition(frame.topLeft());
+        setSize(frame.size());
+        setFillMode(mode);
+        requestFrameSize();
+        return;
+    }
+    const double dpr = window() ? window()->effectiveDevicePixelRatio() : 1.0;
+    const QSizeF largest = fromVideo.size().expandedTo(toVideo.size()) * dpr;
+    m_glide = Glide{
+        from,    frame, fromVideo,
+        toVideo, mode,  QSize(int(std::ceil(largest.width())), int(std::ceil(largest.height())))};
+    if (!m_animation) {
+        m_animation = new QVariantAnimation(this);
+        m_animation->setStartValue(0.0);
+        m_animation->setEndValue(1.0);
+        connect(m_animation, &QVariantAnimation::valueChanged, this,
+                [this](const QVariant &value) { glideStep(value.toDouble()); });
+        connect(m_animation, &QVariantAnimation::finished, this, &VideoLayer::endGlide);
+    }
+    m_animation->setDuration(duration);
+    m_animation->setEasingCurve(curve);
+    glideStep(0.0);
+    requestFrameSize();
+    m_animation->start();
+}
+
+void VideoLayer::glideStep(double progress)
+{
+    if (!m_glide)
+        return;
+    const auto mix = [progress](const QRectF &a, const QRectF &b) {
+        return QRectF(a.x() + (b.x() - a.x()) * progress, a.y() + (b.y() - a.y()) * progress,
+                      a.width() + (b.width() - a.width()) * progress,
+                      a.height() + (b.height() - a.height()) * progress);
+    };
+    const QRectF frame = mix(m_glide->fromFrame, m_glide->toFrame);
+    m_glideVideo = mix(m_glide->fromVideo, m_glide->toVideo).translated(-frame.topLeft());
+    setPosition(frame.topLeft());
+    setSize(frame.size());
+    update();
+}
+
+void VideoLayer::endGlide()
+{
+    if (!m_glide)
+        return;
+    const Glide glide = *m_glide;
+    m_glide.reset();
+    setPosition(glide.toFrame.topLeft());
+    setSize(glide.toFrame.size());
+    m_fillMode = glide.mode;
+    requestFrameSize();
+    update();
 }
 
 void VideoLayer::requestFrameSize()
@@ -167,6 +236,11 @@ void VideoLayer::requestFrameSize()
     // Until mpv knows the video's size there is nothing sensible to draw at.
     if (!window() || m_player->videoSize().isEmpty() || boundingRect().isEmpty()) {
         m_player->releaseFrameSize(this);
+        return;
+    }
+    if (m_glide) {
+        // One drawing of the whole video for the glide; the glide itself only moves it.
+        m_player->requestFrameSize(this, {m_glide->whole, m_glide->whole, m_fillMode, true});
         return;
     }
     const double dpr = window()->effectiveDevicePixelRatio();

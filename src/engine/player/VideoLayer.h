@@ -2,9 +2,12 @@
 
 #include "settings/FillMode.h"
 
+#include <QEasingCurve>
 #include <QPointer>
 #include <QQuickItem>
+#include <QVariantAnimation>
 #include <memory>
+#include <optional>
 
 namespace quintara {
 
@@ -29,6 +32,12 @@ public:
     void setFillMode(FillMode mode);
     FillMode fillMode() const { return m_fillMode; }
 
+    // Moves the item to `frame` (in its parent) and the picture to where `mode` puts it there,
+    // gliding both over `duration` on `curve`: the video's rectangle passes smoothly between
+    // the two modes' scalings. Meanwhile the player draws the whole video once, at the larger of
+    // the two sizes, and the glide only moves it. A zero duration goes there at once.
+    void glideTo(const QRectF &frame, FillMode mode, int duration, const QEasingCurve &curve);
+
     // True once this layer has put a frame of its player on screen; false again for another
     // player until that one's first frame is shown.
     bool isReadyForDisplay() const { return m_ready; }
@@ -46,13 +55,25 @@ protected:
     void releaseResources() override;
 
 private:
+    // A glide in progress: both ends, in the parent's coordinates.
+    struct Glide {
+        QRectF fromFrame, toFrame, fromVideo, toVideo;
+        FillMode mode;
+        QSize whole; // the pixels the player draws the whole video at meanwhile
+    };
+
     QSGNode *updateTextureNode(QSGNode *old);
     void requestFrameSize();
     void markShown(LoopingPlayer *player);
     void setReady(bool ready);
+    void glideStep(double progress);
+    void endGlide();
 
     QPointer<LoopingPlayer> m_player;
     FillMode m_fillMode = FillMode::fill;
+    std::optional<Glide> m_glide;
+    QRectF m_glideVideo; // where the video lies now during a glide, in item coordinates
+    QPointer<QVariantAnimation> m_animation;
     bool m_ready = false;
     quint64 m_uploadedSerial = 0;
     unsigned m_wrappedTexture = 0;

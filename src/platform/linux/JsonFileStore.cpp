@@ -1,5 +1,6 @@
 #include "platform/linux/JsonFileStore.h"
 
+#include "platform/KeepAside.h"
 #include "platform/LogSink.h"
 
 #include <QDir>
@@ -38,46 +39,43 @@ void JsonFileStore::setValues(const QList<Entry> &entries)
     save();
 }
 
-static QString asideName(const QString &path)
-{
-    QString candidate = path + QStringLiteral(".corrupt");
-    for (int n = 2; QFileInfo::exists(candidate); ++n)
-        candidate = path + QStringLiteral(".corrupt-%1").arg(n);
-    return candidate;
-}
-
 void JsonFileStore::load()
 {
+    if (!QFileInfo::exists(m_path))
+        return;
     QFile file(m_path);
-    if (!file.exists())
-        return;
-    if (!file.open(QIODevice::ReadOnly)) {
-        log::line(QStringLiteral("Quintara: cannot read settings file %1: %2")
-                      .arg(m_path, file.errorString()));
-        return;
-    }
-    const QByteArray bytes = file.readAll();
-    file.close();
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
+    const bool read = file.isOpen() && file.error() == QFileDevice::NoError;
     QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error == QJsonParseError::NoError && document.isObject()) {
+    const QJsonDocument document = read ? QJsonDocument::fromJson(bytes, &error) : QJsonDocument();
+    if (read && error.error == QJsonParseError::NoError && document.isObject()) {
         m_values = document.object();
         return;
     }
-    // Keep what the user had; the defaults are written on the next change.
-    const QString aside = asideName(m_path);
-    if (QFile::rename(m_path, aside))
-        log::line(QStringLiteral("Quintara: settings file %1 could not be parsed; kept it as %2 "
-                                 "and started from the defaults")
-                      .arg(m_path, aside));
-    else
-        log::line(QStringLiteral("Quintara: settings file %1 could not be parsed and could not be "
-                                 "kept aside; started from the defaults")
-                      .arg(m_path));
+    // Keep what the user had, readable or not; the defaults are written on the next change.
+    const QString problem = read ? QStringLiteral("could not be parsed")
+                                 : QStringLiteral("could not be read (%1)").arg(file.errorString());
+    file.close();
+    const QString aside = keepAside(m_path);
+    if (!aside.isEmpty()) {
+        log::line(QStringLiteral("Quintara: settings file %1 %2; kept it as %3 and started from "
+                                 "the defaults")
+                      .arg(m_path, problem, aside));
+        return;
+    }
+    // Nothing may write over a file that could be neither read nor moved.
+    m_writable = false;
+    log::line(QStringLiteral("Quintara: settings file %1 %2 and could not be kept aside; started "
+                             "from the defaults and will not save over it")
+                  .arg(m_path, problem));
 }
 
 void JsonFileStore::save()
 {
+    if (!m_writable)
+        return;
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly)) {

@@ -7,7 +7,8 @@
 namespace quintara {
 
 // The settings file: one JSON object, rewritten atomically on every change. A file that cannot
-// be parsed is renamed aside with a ".corrupt" suffix before the defaults replace it.
+// be read or parsed is renamed aside with a ".corrupt" suffix before the defaults replace it;
+// when it cannot be moved either, the store keeps its changes in memory and never writes over it.
 class JsonFileStore final : public KeyValueStore {
 public:
     explicit JsonFileStore(QString path);
@@ -26,6 +27,7 @@ private:
 
     QString m_path;
     QJsonObject m_values;
+    bool m_writable = true;
 };
 
 } // namespace quintara

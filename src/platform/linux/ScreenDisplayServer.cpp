@@ -78,10 +78,16 @@ QList<DisplayInfo> ScreenDisplayServer::displays() const
                                      screen->serialNumber(), display.connector, taken);
         display.name = displayName(screen->manufacturer(), screen->model(), display.connector);
         display.frame = screen->geometry();
+        // Scaled, Qt keeps the native top-left and scales the size.
+        display.pixelFrame =
+            QRect(display.frame.topLeft(),
+                  (QSizeF(display.frame.size()) * screen->devicePixelRatio()).toSize());
         // The server's frame is in device pixels; Qt's only differs from it when scaled.
-        if (serverFrames.contains(display.connector) &&
-            qFuzzyCompare(screen->devicePixelRatio(), 1.0))
-            display.frame = serverFrames.value(display.connector);
+        if (serverFrames.contains(display.connector)) {
+            display.pixelFrame = serverFrames.value(display.connector);
+            if (qFuzzyCompare(screen->devicePixelRatio(), 1.0))
+                display.frame = display.pixelFrame;
+        }
         taken.append(display.id);
         list.append(display);
     }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 #include <xcb/xcb.h>
 
 namespace quintara {
@@ -19,6 +20,36 @@ template <typename T> Reply<T> reply(T *raw)
 }
 
 constexpr uint32_t allDesktops = 0xFFFFFFFF;
+
+constexpr const char *atomNames[] = {
+    "_NET_CLIENT_LIST_STACKING",
+    "_NET_CURRENT_DESKTOP",
+    "_NET_WM_DESKTOP",
+    "_NET_WM_STATE",
+    "_NET_WM_STATE_HIDDEN",
+    "_NET_WM_WINDOW_TYPE",
+    "_NET_WM_WINDOW_TYPE_DESKTOP",
+    "_NET_FRAME_EXTENTS",
+};
+
+bool isRelevant(uint8_t type)
+{
+    return type == XCB_PROPERTY_NOTIFY || type == XCB_CONFIGURE_NOTIFY || type == XCB_MAP_NOTIFY ||
+           type == XCB_UNMAP_NOTIFY || type == XCB_DESTROY_NOTIFY;
+}
+
+// The 32-bit values of a property reply.
+template <typename T> QList<T> values(const xcb_get_property_reply_t *r)
+{
+    QList<T> result;
+    if (!r || r->format != 32)
+        return result;
+    const auto *data = static_cast<const T *>(xcb_get_property_value(r));
+    const int count = xcb_get_property_value_length(r) / 4;
+    for (int i = 0; i < count; ++i)
+        result.append(data[i]);
+    return result;
+}
 
 } // namespace
 
@@ -45,9 +76,17 @@ X11DesktopVisibility::X11DesktopVisibility(QObject *parent) : DesktopVisibility(
     for (int i = 0; i < screen && it.rem; ++i)
         xcb_screen_next(&it);
     m_root = it.data->root;
+    xcb_intern_atom_cookie_t cookies[atomCount];
+    for (int i = 0; i < atomCount; ++i)
+        cookies[i] =
+            xcb_intern_atom(m_connection, 0, uint16_t(std::strlen(atomNames[i])), atomNames[i]);
+    for (int i = 0; i < atomCount; ++i) {
+        auto r = reply(xcb_intern_atom_reply(m_connection, cookies[i], nullptr));
+        m_atoms[i] = r ? r->atom : unsigned(XCB_ATOM_NONE);
+    }
     const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
-    watchClients();
+    watchClients(stackingList());
     xcb_flush(m_connection);
     m_notifier =
         new QSocketNotifier(xcb_get_file_descriptor(m_connection), QSocketNotifier::Read, this);
@@ -60,132 +99,157 @@ X11DesktopVisibility::~X11DesktopVisibility()
         xcb_disconnect(m_connection);
 }
 
-unsigned X11DesktopVisibility::atom(const char *name) const
+void X11DesktopVisibility::afterRoundTrip() const
 {
-    auto r = reply(xcb_intern_atom_reply(
-        m_connection, xcb_intern_atom(m_connection, 0, uint16_t(std::strlen(name)), name),
-        nullptr));
-    return r ? r->atom : unsigned(XCB_ATOM_NONE);
+    // While xcb waited for a reply it read whatever else had arrived into its own queue, where
+    // the socket no longer announces it: have it looked at on the next turn of the event loop.
+    if (m_readPosted)
+        return;
+    m_readPosted = true;
+    QMetaObject::invokeMethod(const_cast<X11DesktopVisibility *>(this),
+                              &X11DesktopVisibility::readEvents, Qt::QueuedConnection);
 }
 
 void X11DesktopVisibility::readEvents()
 {
-    bool relevant = false;
-    while (xcb_generic_event_t *raw = xcb_poll_for_event(m_connection)) {
-        const auto type = raw->response_type & ~0x80;
-        if (type == XCB_PROPERTY_NOTIFY || type == XCB_CONFIGURE_NOTIFY || type == XCB_MAP_NOTIFY ||
-            type == XCB_UNMAP_NOTIFY || type == XCB_DESTROY_NOTIFY)
-            relevant = true;
-        if (type == XCB_DESTROY_NOTIFY)
-            m_watched.remove(reinterpret_cast<xcb_destroy_notify_event_t *>(raw)->window);
-        std::free(raw);
-    }
-    if (xcb_connection_has_error(m_connection)) {
-        m_notifier->setEnabled(false);
-        return;
-    }
-    if (relevant) {
-        watchClients(); // new clients appear in the stacking list
+    m_readPosted = false;
+    bool changed = false;
+    for (;;) {
+        bool relevant = false;
+        while (xcb_generic_event_t *raw = xcb_poll_for_event(m_connection)) {
+            const auto type = raw->response_type & ~0x80;
+            relevant = relevant || isRelevant(type);
+            if (type == XCB_DESTROY_NOTIFY)
+                m_watched.remove(reinterpret_cast<xcb_destroy_notify_event_t *>(raw)->window);
+            std::free(raw);
+        }
+        if (xcb_connection_has_error(m_connection)) {
+            m_notifier->setEnabled(false);
+            return;
+        }
+        if (!relevant)
+            break;
+        changed = true;
+        // New clients appear in the stacking list; reading it may bring in more events, which
+        // the next pass handles.
+        watchClients(stackingList());
         xcb_flush(m_connection);
+    }
+    if (changed) {
+        m_clients.reset();
         emit mayHaveChanged();
     }
 }
 
-void X11DesktopVisibility::watchClients()
+QList<unsigned> X11DesktopVisibility::stackingList() const
 {
-    auto list = reply(xcb_get_property_reply(m_connection,
-                                             xcb_get_property(m_connection, 0, m_root,
-                                                              atom("_NET_CLIENT_LIST_STACKING"),
-                                                              XCB_ATOM_WINDOW, 0, 4096),
-                                             nullptr));
-    if (!list || list->format != 32)
-        return;
-    const auto *windows = static_cast<const xcb_window_t *>(xcb_get_property_value(list.get()));
-    const int count = xcb_get_property_value_length(list.get()) / 4;
+    xcb_connection_t *c = m_connection;
+    auto list = reply(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, m_root, m_atoms[clientListStacking], XCB_ATOM_WINDOW, 0, 4096),
+        nullptr));
+    afterRoundTrip();
+    return values<unsigned>(list.get());
+}
+
+void X11DesktopVisibility::watchClients(const QList<unsigned> &windows)
+{
     const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
-    for (int i = 0; i < count; ++i) {
-        if (m_watched.contains(windows[i]))
+    for (const unsigned window : windows) {
+        if (m_watched.contains(window))
             continue;
-        xcb_change_window_attributes(m_connection, windows[i], XCB_CW_EVENT_MASK, &mask);
-        m_watched.insert(windows[i]);
+        xcb_change_window_attributes(m_connection, window, XCB_CW_EVENT_MASK, &mask);
+        m_watched.insert(window);
     }
 }
 
-QList<QRect> X11DesktopVisibility::coveringFrames() const
+const QList<X11DesktopVisibility::Client> &X11DesktopVisibility::clients() const
 {
-    QList<QRect> frames;
+    if (m_clients)
+        return *m_clients;
     xcb_connection_t *c = m_connection;
-    auto cardinal = [&](xcb_window_t w, xcb_atom_t property, uint32_t fallback) {
-        auto r = reply(xcb_get_property_reply(
-            c, xcb_get_property(c, 0, w, property, XCB_ATOM_CARDINAL, 0, 1), nullptr));
-        if (!r || r->format != 32 || xcb_get_property_value_length(r.get()) < 4)
-            return fallback;
-        return *static_cast<const uint32_t *>(xcb_get_property_value(r.get()));
+    const QList<unsigned> windows = stackingList();
+    // Every question about every window goes out at once; the answers come back in one wait.
+    const auto property = [&](xcb_window_t w, Atom name, xcb_atom_t type, uint32_t length) {
+        return xcb_get_property(c, 0, w, m_atoms[name], type, 0, length);
     };
-    auto atoms = [&](xcb_window_t w, xcb_atom_t property) {
-        QList<xcb_atom_t> result;
-        auto r = reply(xcb_get_property_reply(
-            c, xcb_get_property(c, 0, w, property, XCB_ATOM_ATOM, 0, 64), nullptr));
-        if (r && r->format == 32) {
-            const auto *data = static_cast<const xcb_atom_t *>(xcb_get_property_value(r.get()));
-            for (int i = 0; i < xcb_get_property_value_length(r.get()) / 4; ++i)
-                result.append(data[i]);
-        }
-        return result;
+    struct Questions {
+        xcb_get_property_cookie_t type, state, desktop, extents;
+        xcb_get_window_attributes_cookie_t attributes;
+        xcb_get_geometry_cookie_t geometry;
+        xcb_translate_coordinates_cookie_t origin;
     };
+    const auto current = property(m_root, currentDesktop, XCB_ATOM_CARDINAL, 1);
+    std::vector<Questions> asked;
+    asked.reserve(std::size_t(windows.size()));
+    for (const xcb_window_t w : windows)
+        asked.push_back(
+            {property(w, wmWindowType, XCB_ATOM_ATOM, 64), property(w, wmState, XCB_ATOM_ATOM, 64),
+             property(w, wmDesktop, XCB_ATOM_CARDINAL, 1),
+             property(w, frameExtents, XCB_ATOM_CARDINAL, 4), xcb_get_window_attributes(c, w),
+             xcb_get_geometry(c, w), xcb_translate_coordinates(c, w, m_root, 0, 0)});
 
-    const xcb_atom_t desktopProperty = atom("_NET_WM_DESKTOP");
-    const xcb_atom_t stateProperty = atom("_NET_WM_STATE");
-    const xcb_atom_t hidden = atom("_NET_WM_STATE_HIDDEN");
-    const xcb_atom_t typeProperty = atom("_NET_WM_WINDOW_TYPE");
-    const xcb_atom_t desktopType = atom("_NET_WM_WINDOW_TYPE_DESKTOP");
-    const xcb_atom_t extentsProperty = atom("_NET_FRAME_EXTENTS");
-    const uint32_t current = cardinal(m_root, atom("_NET_CURRENT_DESKTOP"), 0);
-
-    auto list = reply(xcb_get_property_reply(
-        c,
-        xcb_get_property(c, 0, m_root, atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, 0, 4096),
-        nullptr));
-    if (!list || list->format != 32)
-        return frames;
-    const auto *windows = static_cast<const xcb_window_t *>(xcb_get_property_value(list.get()));
-    const int count = xcb_get_property_value_length(list.get()) / 4;
-    for (int i = 0; i < count; ++i) {
-        const xcb_window_t w = windows[i];
-        if (atoms(w, typeProperty).contains(desktopType))
-            continue; // wallpapers, ours or another desktop's
-        auto attributes =
-            reply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr));
-        if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
-            continue;
-        if (atoms(w, stateProperty).contains(hidden))
-            continue;
-        const uint32_t desktop = cardinal(w, desktopProperty, allDesktops);
-        if (desktop != allDesktops && desktop != current)
-            continue;
-        auto geometry = reply(xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr));
-        auto origin = reply(xcb_translate_coordinates_reply(
-            c, xcb_translate_coordinates(c, w, m_root, 0, 0), nullptr));
-        if (!geometry || !origin)
-            continue;
-        QRect frame(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
-        auto extents = reply(xcb_get_property_reply(
-            c, xcb_get_property(c, 0, w, extentsProperty, XCB_ATOM_CARDINAL, 0, 4), nullptr));
-        if (extents && extents->format == 32 &&
-            xcb_get_property_value_length(extents.get()) == 16) {
-            const auto *e = static_cast<const uint32_t *>(xcb_get_property_value(extents.get()));
-            frame.adjust(-int(e[0]), -int(e[2]), int(e[1]), int(e[3]));
-        }
-        frames.append(frame);
+    const auto answer = [&](xcb_get_property_cookie_t cookie) {
+        return reply(xcb_get_property_reply(c, cookie, nullptr));
+    };
+    const QList<uint32_t> currentValue = values<uint32_t>(answer(current).get());
+    const uint32_t currentIndex = currentValue.isEmpty() ? 0 : currentValue.first();
+    QList<Client> result;
+    for (std::size_t i = 0; i < asked.size(); ++i) {
+        const Questions &q = asked[i];
+        const QList<xcb_atom_t> types = values<xcb_atom_t>(answer(q.type).get());
+        const QList<xcb_atom_t> states = values<xcb_atom_t>(answer(q.state).get());
+        const QList<uint32_t> desktop = values<uint32_t>(answer(q.desktop).get());
+        const QList<uint32_t> extents = values<uint32_t>(answer(q.extents).get());
+        auto attributes = reply(xcb_get_window_attributes_reply(c, q.attributes, nullptr));
+        auto geometry = reply(xcb_get_geometry_reply(c, q.geometry, nullptr));
+        auto origin = reply(xcb_translate_coordinates_reply(c, q.origin, nullptr));
+        if (!attributes || !geometry || !origin)
+            continue; // gone meanwhile
+        Client client{windows[qsizetype(i)],
+                      QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height),
+                      {},
+                      false};
+        client.frame = client.area;
+        if (extents.size() == 4)
+            client.frame.adjust(-int(extents[0]), -int(extents[2]), int(extents[1]),
+                                int(extents[3]));
+        const uint32_t onDesktop = desktop.isEmpty() ? allDesktops : desktop.first();
+        client.covers = !types.contains(m_atoms[wmWindowTypeDesktop]) && // wallpapers
+                        attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
+                        !states.contains(m_atoms[wmStateHidden]) &&
+                        (onDesktop == allDesktops || onDesktop == currentIndex);
+        result.append(client);
     }
-    return frames;
+    m_clients = result;
+    return *m_clients;
 }
 
 bool X11DesktopVisibility::anyPartVisible(const QRect &displayFrame) const
 {
     if (!m_connection || xcb_connection_has_error(m_connection))
         return true;
-    return anyPartUncovered(displayFrame, coveringFrames());
+    QList<QRect> frames;
+    for (const Client &client : clients())
+        if (client.covers)
+            frames.append(client.frame);
+    return anyPartUncovered(displayFrame, frames);
+}
+
+bool X11DesktopVisibility::windowPartlyVisible(quintptr window) const
+{
+    if (!m_connection || xcb_connection_has_error(m_connection))
+        return true;
+    const QList<Client> &all = clients();
+    qsizetype index = 0;
+    while (index < all.size() && all[index].id != window)
+        ++index;
+    if (index == all.size())
+        return true; // not a managed window: nothing to tell
+    QList<QRect> above;
+    for (qsizetype i = index + 1; i < all.size(); ++i)
+        if (all[i].covers)
+            above.append(all[i].frame);
+    return anyPartUncovered(all[index].area, above);
 }
 
 } // namespace quintara

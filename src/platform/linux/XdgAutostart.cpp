@@ -76,10 +76,12 @@ bool XdgAutostart::enable(QString *error)
     QString exec = m_executable;
     if (qEnvironmentVariableIsSet("APPIMAGE"))
         exec = qEnvironmentVariable("APPIMAGE");
-    // Quoted argument rules of desktop entries, then the string escape of the value.
+    // Quoted argument rules of desktop entries, then the string escape of the value; a literal
+    // percent sign is doubled, or it would read as a field code (%u, %f, ...).
     for (const char *reserved : {"\\", "\"", "`", "$"})
         exec.replace(QLatin1String(reserved), QLatin1String("\\") + QLatin1String(reserved));
     exec.replace(QLatin1String("\\"), QLatin1String("\\\\"));
+    exec.replace(QLatin1String("%"), QLatin1String("%%"));
     const QString text = QStringLiteral("[Desktop Entry]\n"
                                         "Type=Application\n"
                                         "Name=Quintara\n"

@@ -13,6 +13,8 @@
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QScreen>
+#include <QVariantAnimation>
+#include <memory>
 
 using namespace quintara;
 using test::litShare;
@@ -348,6 +350,28 @@ private slots:
         const quint64 frames = player.drawnFrames();
         WAIT_FOR(player.timePos() > position + 0.3);
         QCOMPARE(player.drawnFrames(), frames);
+    }
+
+    // A new fill mode glides there over the layout's time even when the frame stays: halfway
+    // the picture lies between the two modes' scalings.
+    void fillModeGlides()
+    {
+        LoopingPlayer player(clip());
+        Stage stage(&player, {240, 240});
+        WAIT_FOR(stage.layer->isReadyForDisplay());
+        VideoLayer &layer = *stage.layer;
+        const QRectF fill = layer.videoRectangle();
+        layer.glideTo(QRectF(0, 0, 240, 240), FillMode::fit, 700, QEasingCurve::OutCubic);
+        auto *glide = layer.findChild<QVariantAnimation *>();
+        QVERIFY(glide);
+        glide->pause();
+        glide->setCurrentTime(350);
+        const QRectF middle = layer.videoRectangle();
+        glide->setCurrentTime(700);
+        const QRectF fit = layer.videoRectangle();
+        QCOMPARE(layer.fillMode(), FillMode::fit);
+        QVERIFY(fit.height() < fill.height() && fill.contains(fit));
+        QVERIFY(middle != fill && middle != fit && fill.contains(middle) && middle.contains(fit));
     }
 
     void viewPausesWhileWindowHidden()

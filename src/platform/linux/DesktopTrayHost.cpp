@@ -1,0 +1,100 @@
+#include "platform/linux/DesktopTrayHost.h"
+
+#include <QByteArray>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusServiceWatcher>
+#include <QGuiApplication>
+#include <QSocketNotifier>
+#include <cstdlib>
+#include <xcb/xcb.h>
+
+namespace quintara {
+
+namespace {
+
+xcb_atom_t internAtom(xcb_connection_t *c, const QByteArray &name)
+{
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, uint16_t(name.size()), name.constData()), nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return atom;
+}
+
+} // namespace
+
+DesktopTrayHost::DesktopTrayHost(QObject *parent) : TrayHost(parent)
+{
+    QDBusConnection session = QDBusConnection::sessionBus();
+    if (session.isConnected()) {
+        m_watcher = new QDBusServiceWatcher(QLatin1String(watcherService), session,
+                                            QDBusServiceWatcher::WatchForRegistration, this);
+        connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &TrayHost::appeared);
+    }
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    // A connection of its own: the root window's client messages reach it without Qt's help.
+    int screen = 0;
+    m_connection = xcb_connect(nullptr, &screen);
+    if (xcb_connection_has_error(m_connection)) {
+        xcb_disconnect(m_connection);
+        m_connection = nullptr;
+        return;
+    }
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
+    for (int i = 0; i < screen && it.rem; ++i)
+        xcb_screen_next(&it);
+    m_root = it.data->root;
+    m_selection = internAtom(m_connection, "_NET_SYSTEM_TRAY_S" + QByteArray::number(screen));
+    m_manager = internAtom(m_connection, "MANAGER");
+    // A new tray manager announces itself to StructureNotify listeners of the root window.
+    const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(m_connection);
+    m_notifier =
+        new QSocketNotifier(xcb_get_file_descriptor(m_connection), QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &DesktopTrayHost::readEvents);
+}
+
+DesktopTrayHost::~DesktopTrayHost()
+{
+    if (m_connection)
+        xcb_disconnect(m_connection);
+}
+
+bool DesktopTrayHost::isAvailable() const
+{
+    QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+    if (bus && bus->isServiceRegistered(QLatin1String(watcherService)))
+        return true;
+    if (!m_connection || xcb_connection_has_error(m_connection))
+        return false;
+    xcb_get_selection_owner_reply_t *owner = xcb_get_selection_owner_reply(
+        m_connection, xcb_get_selection_owner(m_connection, m_selection), nullptr);
+    const bool owned = owner && owner->owner != XCB_WINDOW_NONE;
+    std::free(owner);
+    // Waiting for the reply may have read an announcement off the socket: look at it later.
+    QMetaObject::invokeMethod(const_cast<DesktopTrayHost *>(this), &DesktopTrayHost::readEvents,
+                              Qt::QueuedConnection);
+    return owned;
+}
+
+void DesktopTrayHost::readEvents()
+{
+    bool announced = false;
+    while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
+        if ((event->response_type & ~0x80) == XCB_CLIENT_MESSAGE) {
+            const auto *message = reinterpret_cast<xcb_client_message_event_t *>(event);
+            announced =
+                announced || (message->type == m_manager && message->data.data32[1] == m_selection);
+        }
+        std::free(event);
+    }
+    if (xcb_connection_has_error(m_connection))
+        m_notifier->setEnabled(false);
+    if (announced)
+        emit appeared();
+}
+
+} // namespace quintara
