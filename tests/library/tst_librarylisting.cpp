@@ -133,9 +133,7 @@ private slots:
         QCOMPARE(m_clock.pendingCount(), std::size_t(0));
         m_clock.advance(1s);
         QCOMPARE(reloads, 0);
-        // Folders that cannot be watched leave it stopped.
-        watcher.watch(QUrl::fromLocalFile(QDir::homePath() + "/not-there"), [] {});
-        QVERIFY(!watcher.isWatching());
+        // No folder at all leaves it stopped.
         watcher.watch(QUrl(), [] {});
         QVERIFY(!watcher.isWatching());
     }

@@ -108,7 +108,7 @@ private slots:
         QTest::newRow("truncated header") << QByteArray("\0\0\0\x18"
                                                         "ftypmp42",
                                                         12);
-        VideoSpec matroska = spec(320, 180);
+        test::VideoSpec matroska = spec(320, 180);
         matroska.extension = "mkv";
         QFile other(test::testVideo(matroska)); // a video the library does not play, renamed
         QVERIFY(other.open(QIODevice::ReadOnly));

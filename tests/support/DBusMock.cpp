@@ -88,6 +88,13 @@ bool DBusMock::setProperty(const QString &name, const QVariant &value)
                 {m_interface, name, QVariant::fromValue(QDBusVariant(value))});
 }
 
+bool DBusMock::emitSignal(const QString &name, const QString &signature,
+                          const QVariantList &arguments)
+{
+    return call(QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("EmitSignal"),
+                {m_interface, name, signature, QVariant(arguments)});
+}
+
 void DBusMock::roundTrip() const
 {
     call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"),

@@ -24,6 +24,9 @@ public:
                    const QString &code = QString());
     // Changes a property the way the service's own change shows: with PropertiesChanged.
     bool setProperty(const QString &name, const QVariant &value);
+    // Emits the service's own signal NAME on its interface.
+    bool emitSignal(const QString &name, const QString &signature = {},
+                    const QVariantList &arguments = {});
     // Returns once everything the service sent before has been delivered.
     void roundTrip() const;
     // Ends the service and waits until its name is gone.

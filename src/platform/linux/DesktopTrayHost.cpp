@@ -3,7 +3,10 @@
 #include <QByteArray>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
 #include <QDBusServiceWatcher>
+#include <QDBusVariant>
 #include <QGuiApplication>
 #include <QSocketNotifier>
 #include <cstdlib>
@@ -30,7 +33,15 @@ DesktopTrayHost::DesktopTrayHost(QObject *parent) : TrayHost(parent)
     if (session.isConnected()) {
         m_watcher = new QDBusServiceWatcher(QLatin1String(watcherService), session,
                                             QDBusServiceWatcher::WatchForRegistration, this);
-        connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &TrayHost::appeared);
+        // A watcher is a tray only once a host has registered with it; Qt asks that once and
+        // keeps the answer, so the news waits for the host.
+        connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
+            if (hostRegistered())
+                emit appeared();
+        });
+        session.connect(QLatin1String(watcherService), QStringLiteral("/StatusNotifierWatcher"),
+                        QLatin1String(watcherService),
+                        QStringLiteral("StatusNotifierHostRegistered"), this, SIGNAL(appeared()));
     }
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
@@ -63,10 +74,24 @@ DesktopTrayHost::~DesktopTrayHost()
         xcb_disconnect(m_connection);
 }
 
-bool DesktopTrayHost::isAvailable() const
+bool DesktopTrayHost::hostRegistered() const
 {
     QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
-    if (bus && bus->isServiceRegistered(QLatin1String(watcherService)))
+    if (!bus || !bus->isServiceRegistered(QLatin1String(watcherService)))
+        return false;
+    // A plain Get: an introspecting proxy would cache the watcher as it is now, before its host,
+    // for Qt's own look later.
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        QLatin1String(watcherService), QStringLiteral("/StatusNotifierWatcher"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << QLatin1String(watcherService) << QStringLiteral("IsStatusNotifierHostRegistered");
+    const QDBusReply<QDBusVariant> reply = QDBusConnection::sessionBus().call(get);
+    return reply.isValid() && reply.value().variant().toBool();
+}
+
+bool DesktopTrayHost::isAvailable() const
+{
+    if (hostRegistered())
         return true;
     if (!m_connection || xcb_connection_has_error(m_connection))
         return false;

@@ -9,7 +9,7 @@ struct xcb_connection_t;
 namespace quintara {
 
 // A tray host is a StatusNotifierWatcher on the session bus or an XEmbed system tray (the owner
-// of the _NET_SYSTEM_TRAY_Sn selection). The watcher's registration and the tray manager's
+// of the _NET_SYSTEM_TRAY_Sn selection). A watcher's host registration and the tray manager's
 // MANAGER announcement on the root window tell when one appears.
 class DesktopTrayHost final : public TrayHost {
     Q_OBJECT
@@ -22,6 +22,7 @@ public:
     bool isAvailable() const override;
 
 private:
+    bool hostRegistered() const;
     void readEvents();
 
     QDBusServiceWatcher *m_watcher = nullptr;
