@@ -29,6 +29,14 @@ xcb_atom_t atom(xcb_connection_t *c, const char *name)
     return result;
 }
 
+// An empty input region: every click goes to whatever lies beneath.
+void passClicksThrough(xcb_connection_t *c, xcb_window_t id)
+{
+    xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, id, 0,
+                         0, 0, nullptr);
+    xcb_flush(c);
+}
+
 xcb_window_t rootOf(xcb_connection_t *c, xcb_window_t window)
 {
     xcb_get_geometry_reply_t *reply =
@@ -70,10 +78,40 @@ void X11DesktopWindow::prepare(QWindow &window)
     xcb_icccm_wm_hints_t hints{};
     xcb_icccm_wm_hints_set_input(&hints, 0);
     xcb_icccm_set_wm_hints(c, id, &hints);
-    // An empty input region: every click goes to whatever lies beneath.
-    xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, id, 0,
-                         0, 0, nullptr);
-    xcb_flush(c);
+    passClicksThrough(c, id);
+    m_windows.insert(id);
+    if (!m_filtering) {
+        m_filtering = true;
+        qGuiApp->installNativeEventFilter(this);
+    }
+}
+
+X11DesktopWindow::~X11DesktopWindow()
+{
+    if (m_filtering && qGuiApp)
+        qGuiApp->removeNativeEventFilter(this);
+}
+
+bool X11DesktopWindow::nativeEventFilter(const QByteArray &type, void *message, qintptr *)
+{
+    if (type != "xcb_generic_event_t")
+        return false;
+    const auto *event = static_cast<const xcb_generic_event_t *>(message);
+    switch (event->response_type & ~0x80) {
+    case XCB_REPARENT_NOTIFY: {
+        // A window manager that frames the window copies its input region only when told of a
+        // change after taking it (openbox does); set before, the frame would catch the clicks.
+        const auto *reparent = reinterpret_cast<const xcb_reparent_notify_event_t *>(event);
+        if (m_windows.contains(reparent->window))
+            if (xcb_connection_t *c = connection())
+                passClicksThrough(c, reparent->window);
+        break;
+    }
+    case XCB_DESTROY_NOTIFY:
+        m_windows.remove(reinterpret_cast<const xcb_destroy_notify_event_t *>(event)->window);
+        break;
+    }
+    return false;
 }
 
 void X11DesktopWindow::shown(QWindow &window)
@@ -104,9 +142,7 @@ void X11DesktopWindow::shown(QWindow &window)
     send(wmState, {add, atom(c, stateNames[0]), atom(c, stateNames[1]), fromApplication, 0});
     send(wmState, {add, atom(c, stateNames[2]), atom(c, stateNames[3]), fromApplication, 0});
     send(atom(c, "_NET_WM_DESKTOP"), {allDesktops, fromApplication, 0, 0, 0});
-    xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, id, 0,
-                         0, 0, nullptr);
-    xcb_flush(c);
+    passClicksThrough(c, id);
 }
 
 } // namespace quintara
