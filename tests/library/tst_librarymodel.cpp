@@ -1,4 +1,5 @@
 #include "LibraryHarness.h"
+#include "Rows.h"
 #include "TestMain.h"
 #include "library/ThumbnailCache.h"
 #include "platform/LogSink.h"
@@ -27,6 +28,11 @@ QStringList shown(const QAbstractItemModel &list)
     return names;
 }
 
+// Filter, tag, query; then the videos shown, the header and the detail view.
+using SearchRow = std::tuple<Kind, QString, QString, QStringList, QString, DetailView>;
+// Filter, query, files; then the detail view and the empty filter's title.
+using EmptyRow = std::tuple<Kind, QString, QStringList, DetailView, QString>;
+
 } // namespace
 
 class LibraryModelTest : public QObject {
@@ -35,94 +41,62 @@ class LibraryModelTest : public QObject {
 private slots:
     void filterAndSearch_data()
     {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("tag");
-        QTest::addColumn<QString>("query");
-        QTest::addColumn<QStringList>("shown");
-        QTest::addColumn<QString>("header");
-        QTest::addColumn<int>("detail");
+        const auto row = test::rows<SearchRow>();
         const QStringList all{"beachy.mp4", "city-night.m4v", "forest.mp4", "Ocean.mp4",
                               "sunset_beach.mov"};
         const QStringList beach{"beachy.mp4", "forest.mp4", "sunset_beach.mov"};
-        const int grid = int(DetailView::grid), none = int(DetailView::noSearchResults);
-        auto row = [](const char *name, Kind kind, const char *tag,
-                      const char *query) -> QTestData & {
-            return QTest::newRow(name) << int(kind) << QString(tag) << QString(query);
-        };
-        row("all", Kind::all, "", "") << all << "All Wallpapers" << grid;
-        row("trimmed query, title and tag", Kind::all, "", "  beach\t")
-            << beach << "Results" << grid;
-        row("ignores case", Kind::all, "", "BEACH") << beach << "Results" << grid;
-        row("by display title", Kind::all, "", "city night")
-            << QStringList{"city-night.m4v"} << "Results" << grid;
-        row("blank query filters nothing", Kind::all, "", "   ") << all << "Results" << grid;
-        row("newlines are not trimmed", Kind::all, "", "\nbeach")
-            << QStringList{} << "Results" << none;
-        row("untagged", Kind::untagged, "", "")
-            << QStringList{"beachy.mp4", "Ocean.mp4", "sunset_beach.mov"} << "Untagged" << grid;
-        row("untagged with a query", Kind::untagged, "", "oce")
-            << QStringList{"Ocean.mp4"} << "Results" << grid;
-        row("one tag", Kind::tag, "Beach", "") << QStringList{"forest.mp4"} << "Beach" << grid;
-        row("tags are exact", Kind::tag, "beach", "")
-            << QStringList{} << "beach" << int(DetailView::emptyFilter);
-        row("tag and query without results", Kind::tag, "night", "ocean")
-            << QStringList{} << "Results" << none;
-        row("gallery", Kind::gallery, "", "")
-            << QStringList{} << "Online Gallery" << int(DetailView::gallery);
-        row("gallery keeps the query", Kind::gallery, "", "beach")
-            << QStringList{} << "Results" << int(DetailView::gallery);
+        const auto grid = DetailView::grid, none = DetailView::noSearchResults;
+        row("all", {Kind::all, "", "", all, "All Wallpapers", grid});
+        row("trimmed query, title and tag", {Kind::all, "", "  beach\t", beach, "Results", grid});
+        row("ignores case", {Kind::all, "", "BEACH", beach, "Results", grid});
+        row("by display title", {Kind::all, "", "city night", {"city-night.m4v"}, "Results", grid});
+        row("blank query filters nothing", {Kind::all, "", "   ", all, "Results", grid});
+        row("newlines are not trimmed", {Kind::all, "", "\nbeach", {}, "Results", none});
+        const QStringList untagged{"beachy.mp4", "Ocean.mp4", "sunset_beach.mov"};
+        row("untagged", {Kind::untagged, "", "", untagged, "Untagged", grid});
+        row("untagged with a query", {Kind::untagged, "", "oce", {"Ocean.mp4"}, "Results", grid});
+        row("one tag", {Kind::tag, "Beach", "", {"forest.mp4"}, "Beach", grid});
+        row("tags are exact", {Kind::tag, "beach", "", {}, "beach", DetailView::emptyFilter});
+        row("tag and query without results", {Kind::tag, "night", "ocean", {}, "Results", none});
+        row("gallery", {Kind::gallery, "", "", {}, "Online Gallery", DetailView::gallery});
+        row("gallery keeps the query",
+            {Kind::gallery, "", "beach", {}, "Results", DetailView::gallery});
     }
     void filterAndSearch()
     {
-        QFETCH(int, kind);
-        QFETCH(QString, tag);
-        QFETCH(QString, query);
-        QFETCH(QStringList, shown);
-        QFETCH(QString, header);
-        QFETCH(int, detail);
+        const auto &[kind, tag, query, shown, header, detail] = test::row<SearchRow>();
         LibraryHarness h(makeLibrary("search", sampleFiles));
         h.tags().toggle("Beach", h.url("forest.mp4"));
         h.tags().toggle("night", h.url("city-night.m4v"));
-        h.model->setFilter({Kind(kind), tag});
+        h.model->setFilter({kind, tag});
         h.model->setQuery(query);
         QCOMPARE(fileNames(h.model->filteredVideos()), shown);
         QCOMPARE(h.model->headerTitle(), header);
         QCOMPARE(h.model->headerCount(), shown.size());
-        QCOMPARE(int(h.model->detailView()), detail);
+        QCOMPARE(h.model->detailView(), detail);
     }
 
     void emptyViews_data()
     {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("query");
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<int>("detail");
-        QTest::addColumn<QString>("title");
+        const auto row = test::rows<EmptyRow>();
         const QStringList nothing{"notes.txt"}, two{"a.mp4", "b.mp4"};
-        const int emptyLibrary = int(DetailView::emptyLibrary);
-        QTest::newRow("all") << int(Kind::all) << "" << nothing << emptyLibrary << "No videos";
-        QTest::newRow("search") << int(Kind::all) << "x" << nothing << emptyLibrary << "No videos";
-        QTest::newRow("gallery") << int(Kind::gallery) << "" << nothing << int(DetailView::gallery)
-                                 << "No videos";
-        QTest::newRow("everything tagged")
-            << int(Kind::untagged) << "" << two << int(DetailView::emptyFilter)
-            << "Everything is tagged";
-        QTest::newRow("a tag no video has")
-            << int(Kind::tag) << "" << two << int(DetailView::emptyFilter) << "Nothing tagged “t”";
+        row("all", {Kind::all, "", nothing, DetailView::emptyLibrary, "No videos"});
+        row("search", {Kind::all, "x", nothing, DetailView::emptyLibrary, "No videos"});
+        row("gallery", {Kind::gallery, "", nothing, DetailView::gallery, "No videos"});
+        row("everything tagged",
+            {Kind::untagged, "", two, DetailView::emptyFilter, "Everything is tagged"});
+        row("a tag no video has",
+            {Kind::tag, "", two, DetailView::emptyFilter, "Nothing tagged “t”"});
     }
     void emptyViews()
     {
-        QFETCH(int, kind);
-        QFETCH(QString, query);
-        QFETCH(QStringList, files);
-        QFETCH(int, detail);
-        QFETCH(QString, title);
+        const auto &[kind, query, files, detail, title] = test::row<EmptyRow>();
         LibraryHarness h(makeLibrary("empty", files));
         for (const QString &file : files)
             h.tags().toggle("x", h.url(file));
-        h.model->setFilter({Kind(kind), "t"});
+        h.model->setFilter({kind, "t"});
         h.model->setQuery(query);
-        QCOMPARE(int(h.model->detailView()), detail);
+        QCOMPARE(h.model->detailView(), detail);
         QCOMPARE(h.model->emptyFilterTitle(), title);
     }
 
@@ -235,12 +209,9 @@ private slots:
     {
         QTest::addColumn<QString>("newName");
         QTest::addColumn<QString>("filterTag");
-        QTest::newRow("renamed") << " sand\t"
-                                 << "sand";
-        QTest::newRow("blank keeps the filter") << "  "
-                                                << "beach";
-        QTest::newRow("merged into another") << "sea"
-                                             << "sea";
+        QTest::newRow("renamed") << " sand\t" << QString("sand");
+        QTest::newRow("blank keeps the filter") << "  " << QString("beach");
+        QTest::newRow("merged into another") << "sea" << QString("sea");
     }
     void renameFlowMovesTheFilterAlong()
     {
@@ -279,14 +250,10 @@ private slots:
         QTest::addColumn<QString>("trashed");
         QTest::addColumn<QString>("replacement"); // empty: none
         const QStringList three{"a.mp4", "b.mp4", "c.mp4"};
-        QTest::newRow("first") << three << "a.mp4"
-                               << "b.mp4";
-        QTest::newRow("middle") << three << "b.mp4"
-                                << "c.mp4";
-        QTest::newRow("last") << three << "c.mp4"
-                              << "b.mp4";
-        QTest::newRow("only one") << QStringList{"a.mp4"} << "a.mp4"
-                                  << "";
+        QTest::newRow("first") << three << QString("a.mp4") << QString("b.mp4");
+        QTest::newRow("middle") << three << QString("b.mp4") << QString("c.mp4");
+        QTest::newRow("last") << three << QString("c.mp4") << QString("b.mp4");
+        QTest::newRow("only one") << QStringList{"a.mp4"} << QString("a.mp4") << QString();
     }
     void trashPicksTheVideoThatTakesItsPlace()
     {

@@ -8,7 +8,6 @@
 #include <QSet>
 #include <QThread>
 #include <QUrl>
-#include <chrono>
 #include <utility>
 
 namespace quintara::test {
@@ -24,12 +23,11 @@ class LoopbackHttpEngine;
 // a path without a route answers with a 404 HTML page. Every connection serves one request and
 // closes. Every request is recorded once its body has arrived, before the response is sent.
 class LoopbackHttpServer : public QObject {
-    Q_OBJECT
 public:
     using Header = std::pair<QByteArray, QByteArray>;
 
     // How the end of the body is told.
-    enum class Framing { contentLength, chunked, untilClose };
+    enum class Framing { contentLength, chunked };
 
     struct Response {
         int status = 200;
@@ -43,9 +41,6 @@ public:
         qint64 cutAt = -1;
         // Holds the body after this many bytes until `release` of its path.
         qint64 holdAt = -1;
-        // Dribbles the body: `chunkSize` bytes every `interval`.
-        qint64 chunkSize = 0;
-        std::chrono::milliseconds interval{0};
 
         static Response ok(QByteArray body,
                            QByteArray contentType = QByteArrayLiteral("application/octet-stream"));
@@ -84,10 +79,6 @@ public:
     QList<Request> requests(const QByteArray &path) const;
     void clearRequests();
 
-signals:
-    // A request was recorded (delivered on the server object's thread).
-    void requestReceived();
-
 private:
     friend class LoopbackHttpConnection;
     friend class LoopbackHttpEngine;
@@ -106,5 +97,3 @@ private:
 };
 
 } // namespace quintara::test
-
-Q_DECLARE_METATYPE(quintara::test::LoopbackHttpServer::Response)
