@@ -1,3 +1,4 @@
+#include "Rows.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
 #include "activities/ActivityCenter.h"
@@ -38,38 +39,33 @@ class ActivityCenterTest : public QObject {
 private slots:
     void reports_data()
     {
-        QTest::addColumn<QStringList>("reports");
-        QTest::addColumn<QStringList>("expected");
-        QTest::addColumn<QStringList>("events"); // "icon|subtitle|duration"
+        // events: "icon|subtitle|duration"
+        const auto row = test::rows<std::tuple<QStringList, QStringList, QStringList>>();
         const QString fix = "source=Claude Code;id=a;state=running;title=Fix tests";
-        QTest::newRow("new running")
-            << L{fix} << L{"a:running:Fix tests"} << L{"sparkles|Claude Code|3"};
-        QTest::newRow("the same again emits nothing")
-            << L{fix, fix} << L{"a:running:Fix tests"} << L{"sparkles|Claude Code|3"};
-        QTest::newRow("bare state change keeps the title")
-            << L{fix, "source=Claude Code;id=b;title=Other",
-                 "source=Claude Code;id=a;state=attention"}
-            << L{"a:attention:Fix tests", "b:running:Other"}
-            << L{"sparkles|Claude Code|3", "sparkles|Claude Code|3",
-                 "exclamationmark.bubble.fill|Claude Code needs you|6"};
-        QTest::newRow("no title for an unknown id")
-            << L{"source=X;id=a;state=running"} << L{} << L{};
-        QTest::newRow("new title, same state: moved to the front, silent")
-            << L{fix, "source=X;id=b;title=B", fix.chopped(9) + "Fix all"}
-            << L{"a:running:Fix all", "b:running:B"} << L{"sparkles|Claude Code|3", "sparkles|X|3"};
-        QTest::newRow("unknown state reads as running")
-            << L{"source=X;state=paused;title=T"} << L{"X:running:T"} << L{"sparkles|X|3"};
-        QTest::newRow("defaults") << L{"title=T"} << L{"Activity:running:T"}
-                                  << L{"sparkles|Activity|3"};
-        QTest::newRow("detail kept until replaced")
-            << L{"source=X;title=T;detail=D", "source=X;title=U", "source=X;state=done;detail=E"}
-            << L{"X:done:U/E"} << L{"sparkles|X|3", "checkmark.circle.fill|X finished|4"};
+        row("new running", {L{fix}, L{"a:running:Fix tests"}, L{"sparkles|Claude Code|3"}});
+        row("the same again emits nothing",
+            {L{fix, fix}, L{"a:running:Fix tests"}, L{"sparkles|Claude Code|3"}});
+        row("bare state change keeps the title",
+            {L{fix, "source=Claude Code;id=b;title=Other",
+               "source=Claude Code;id=a;state=attention"},
+             L{"a:attention:Fix tests", "b:running:Other"},
+             L{"sparkles|Claude Code|3", "sparkles|Claude Code|3",
+               "exclamationmark.bubble.fill|Claude Code needs you|6"}});
+        row("no title for an unknown id", {L{"source=X;id=a;state=running"}, L{}, L{}});
+        row("new title, same state: moved to the front, silent",
+            {L{fix, "source=X;id=b;title=B", fix.chopped(9) + "Fix all"},
+             L{"a:running:Fix all", "b:running:B"}, L{"sparkles|Claude Code|3", "sparkles|X|3"}});
+        row("unknown state reads as running",
+            {L{"source=X;state=paused;title=T"}, L{"X:running:T"}, L{"sparkles|X|3"}});
+        row("defaults", {L{"title=T"}, L{"Activity:running:T"}, L{"sparkles|Activity|3"}});
+        row("detail kept until replaced",
+            {L{"source=X;title=T;detail=D", "source=X;title=U", "source=X;state=done;detail=E"},
+             L{"X:done:U/E"}, L{"sparkles|X|3", "checkmark.circle.fill|X finished|4"}});
     }
     void reports()
     {
-        QFETCH(QStringList, reports);
-        QFETCH(QStringList, expected);
-        QFETCH(QStringList, events);
+        const auto &[reports, expected, events] =
+            test::row<std::tuple<QStringList, QStringList, QStringList>>();
         ActivityCenter center(m_clock);
         QStringList seen;
         connect(&center, &ActivityCenter::eventRaised, this, [&seen](const IslandEvent &e) {
@@ -90,20 +86,17 @@ private slots:
 
     void doneEntriesExpireAfterEightSeconds_data()
     {
-        QTest::addColumn<QStringList>("later"); // "seconds after the first done|report"
-        QTest::addColumn<QStringList>("at8s");
-        QTest::newRow("alone") << L{} << L{};
-        QTest::newRow("a second done does not extend it")
-            << L{"5|source=X;id=a;state=done;title=Again"} << L{};
-        QTest::newRow("running again is kept")
-            << L{"3|source=X;id=a;state=running"} << L{"a:running:T"};
-        QTest::newRow("running and done again: the first expiry still takes it")
-            << L{"2|source=X;id=a;state=running", "6|source=X;id=a;state=done"} << L{};
+        // later: "seconds after the first done|report"
+        const auto row = test::rows<std::tuple<QStringList, QStringList>>();
+        row("alone", {L{}, L{}});
+        row("a second done does not extend it", {L{"5|source=X;id=a;state=done;title=Again"}, L{}});
+        row("running again is kept", {L{"3|source=X;id=a;state=running"}, L{"a:running:T"}});
+        row("running and done again: the first expiry still takes it",
+            {L{"2|source=X;id=a;state=running", "6|source=X;id=a;state=done"}, L{}});
     }
     void doneEntriesExpireAfterEightSeconds()
     {
-        QFETCH(QStringList, later);
-        QFETCH(QStringList, at8s);
+        const auto &[later, at8s] = test::row<std::tuple<QStringList, QStringList>>();
         ActivityCenter center(m_clock);
         center.report(parse("source=X;id=a;state=done;title=T"));
         QVERIFY(!center.currentActivity());

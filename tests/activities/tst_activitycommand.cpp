@@ -1,3 +1,4 @@
+#include "Rows.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
 #include "activities/ActivityCenter.h"
@@ -51,21 +52,17 @@ private slots:
     // Accepted, the report carries each option by its name, the state running unless given.
     void arguments_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exitCode");
-        QTest::newRow("everything")
-            << L{"--source",  "Build",   "--id",    "b1",       "--state",
-                 "attention", "--title", "Compile", "--detail", "3 warnings"}
-            << 0;
-        QTest::newRow("the least") << L{"--source", "S", "--title", "T"} << 0;
-        QTest::newRow("unknown state")
-            << L{"--source", "S", "--title", "T", "--state", "paused"} << 2;
-        QTest::newRow("no source") << L{"--title", "T"} << 2;
+        const auto row = test::rows<std::tuple<QStringList, int>>();
+        row("everything", {L{"--source", "Build", "--id", "b1", "--state", "attention", "--title",
+                             "Compile", "--detail", "3 warnings"},
+                           0});
+        row("the least", {L{"--source", "S", "--title", "T"}, 0});
+        row("unknown state", {L{"--source", "S", "--title", "T", "--state", "paused"}, 2});
+        row("no source", {L{"--title", "T"}, 2});
     }
     void arguments()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, exitCode);
+        const auto &[arguments, exitCode] = test::row<std::tuple<QStringList, int>>();
         QString error;
         QCOMPARE(run(arguments, {}, &error), exitCode);
         if (exitCode != 0) {
@@ -81,32 +78,28 @@ private slots:
 
     void hookEvents_data()
     {
-        QTest::addColumn<QByteArray>("payload");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("listed"); // the center's entry afterwards: "state:title/detail"
+        // listed: the center's entry afterwards: "state:title/detail"
+        const auto row = test::rows<std::tuple<QByteArray, int, QString>>();
         const QString done = "done:Fix the flaky test/Claude needs your permission to use Bash";
-        QTest::newRow("prompt submitted")
-            << QByteArray(
-                   R"({"session_id":"s1","hook_event_name":"UserPromptSubmit","prompt":"Fix the flaky test\nthen push","cwd":"/w"})")
-            << 0 << "running:Fix the flaky test";
-        QTest::newRow("notification")
-            << QByteArray(
-                   R"({"session_id":"s1","hook_event_name":"Notification","message":"Claude needs your permission to use Bash"})")
-            << 0 << "attention:Fix the flaky test/Claude needs your permission to use Bash";
-        QTest::newRow("stop")
-            << QByteArray(
-                   R"({"session_id":"s1","hook_event_name":"Stop","stop_hook_active":false})")
-            << 0 << done;
-        QTest::newRow("another event")
-            << QByteArray(R"({"session_id":"s1","hook_event_name":"PreToolUse"})") << 0 << done;
-        QTest::newRow("not JSON") << QByteArray("{oops") << 1 << done;
+        row("prompt submitted",
+            {QByteArray(
+                 R"({"session_id":"s1","hook_event_name":"UserPromptSubmit","prompt":"Fix the flaky test\nthen push","cwd":"/w"})"),
+             0, "running:Fix the flaky test"});
+        row("notification",
+            {QByteArray(
+                 R"({"session_id":"s1","hook_event_name":"Notification","message":"Claude needs your permission to use Bash"})"),
+             0, "attention:Fix the flaky test/Claude needs your permission to use Bash"});
+        row("stop",
+            {QByteArray(R"({"session_id":"s1","hook_event_name":"Stop","stop_hook_active":false})"),
+             0, done});
+        row("another event",
+            {QByteArray(R"({"session_id":"s1","hook_event_name":"PreToolUse"})"), 0, done});
+        row("not JSON", {QByteArray("{oops"), 1, done});
     }
     // The rows run in order against one center, like one session's hooks.
     void hookEvents()
     {
-        QFETCH(QByteArray, payload);
-        QFETCH(int, exitCode);
-        QFETCH(QString, listed);
+        const auto &[payload, exitCode, listed] = test::row<std::tuple<QByteArray, int, QString>>();
         QCOMPARE(run({"--from-hook"}, payload), exitCode);
         if (exitCode == 0 && !payload.contains("PreToolUse"))
             QTRY_COMPARE(m_heard.size(), 1);

@@ -1,4 +1,5 @@
 #include "LoopbackHttpServer.h"
+#include "Rows.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
 #include "activities/ActivityCenter.h"
@@ -79,37 +80,33 @@ private slots:
 
     void lookUps_data()
     {
-        QTest::addColumn<QString>("app");
-        QTest::addColumn<QVariantMap>("info");
-        QTest::addColumn<QStringList>("requests");
-        QTest::addColumn<int>("width"); // of the artwork shown; 0 for none
+        // width: of the artwork shown; 0 for none
+        const auto row = test::rows<std::tuple<QString, QVariantMap, QStringList, int>>();
         const QString search = "/search?term=Ada %1&entity=album&limit=1";
-        QTest::newRow("Spotify track")
-            << "spotify" << track("Song", "Album", "spotify:track:4uLU6h")
-            << L{"/oembed?url=https://open.spotify.com/track/4uLU6h", "/cover.png"} << 5;
-        QTest::newRow("without an album")
-            << "music" << track("Song", "") << L{search.arg("Song"), "/a/600x600bb.png"} << 6;
-        QTest::newRow("Spotify's local file")
-            << "spotify" << track("Song", "Album", "spotify:local:Ada:Album:Song:200")
-            << L{search.arg("Album"), "/a/600x600bb.png"} << 6;
-        QTest::newRow("the player's own address")
-            << "music" << track("Song", "Album", {}, m_server.url("/own.png").toString())
-            << L{"/own.png"} << 7;
-        QTest::newRow("the player's own file")
-            << "music"
-            << track("Song", "Album", {},
-                     QUrl::fromLocalFile(m_files.filePath("art.png")).toString())
-            << L{} << 8;
-        QTest::newRow("not an image at the player's address: look it up")
-            << "music" << track("Song", "Album", {}, m_server.url("/missing").toString())
-            << L{"/missing", search.arg("Album"), "/a/600x600bb.png"} << 6;
+        row("Spotify track",
+            {"spotify", track("Song", "Album", "spotify:track:4uLU6h"),
+             L{"/oembed?url=https://open.spotify.com/track/4uLU6h", "/cover.png"}, 5});
+        row("without an album",
+            {"music", track("Song", ""), L{search.arg("Song"), "/a/600x600bb.png"}, 6});
+        row("Spotify's local file",
+            {"spotify", track("Song", "Album", "spotify:local:Ada:Album:Song:200"),
+             L{search.arg("Album"), "/a/600x600bb.png"}, 6});
+        row("the player's own address",
+            {"music", track("Song", "Album", {}, m_server.url("/own.png").toString()),
+             L{"/own.png"}, 7});
+        row("the player's own file",
+            {"music",
+             track("Song", "Album", {},
+                   QUrl::fromLocalFile(m_files.filePath("art.png")).toString()),
+             L{}, 8});
+        row("not an image at the player's address: look it up",
+            {"music", track("Song", "Album", {}, m_server.url("/missing").toString()),
+             L{"/missing", search.arg("Album"), "/a/600x600bb.png"}, 6});
     }
     void lookUps()
     {
-        QFETCH(QString, app);
-        QFETCH(QVariantMap, info);
-        QFETCH(QStringList, requests);
-        QFETCH(int, width);
+        auto [app, info, requests, width] =
+            test::row<std::tuple<QString, QVariantMap, QStringList, int>>();
         QList<IslandEvent> events;
         connect(m_center.get(), &ActivityCenter::eventRaised, this,
                 [&events](const IslandEvent &e) { events << e; });

@@ -1,3 +1,4 @@
+#include "Rows.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
 #include "activities/ChatAppWatcher.h"
@@ -111,30 +112,27 @@ private slots:
     // The rows run in order against one window: "command;command" then one poll.
     void writing_data()
     {
-        QTest::addColumn<QString>("commands");
-        QTest::addColumn<QStringList>("reports");
-        QTest::newRow("idle") << "" << L{};
-        QTest::newRow("a stop button") << "button Stop generating" << L{"running|Trip ideas"};
-        QTest::newRow("renamed while writing") << "title Trip ideas, day two" << L{};
-        QTest::newRow("done, with the newer title") << "nobutton" << L{"done|Trip ideas, day two"};
-        QTest::newRow("described, not labelled")
-            << "title Trip ideas;described Stop generating" << L{"running|Trip ideas"};
-        QTest::newRow("done") << "nobutton" << L{"done|Trip ideas"};
-        QTest::newRow("untitled") << "title ;button STOP" << L{"running|Writing a response"};
-        QTest::newRow("another label: done")
-            << "title Trip ideas;button Stop recording" << L{"done|Writing a response"};
-        QTest::newRow("last of 6000 examined")
-            << "nobutton;filler 5996;button Stop generating" << L{"running|Trip ideas"};
-        QTest::newRow("one too deep") << "filler 5997" << L{"done|Trip ideas"};
-        QTest::newRow("found again") << "filler 0" << L{"running|Trip ideas"};
-        QTest::newRow("stopped and started while writing")
-            << "!stop;!start" << L{"running|Trip ideas"};
-        QTest::newRow("quit while writing") << "quit" << L{};
+        const auto row = test::rows<std::tuple<QString, QStringList>>();
+        row("idle", {"", L{}});
+        row("a stop button", {"button Stop generating", L{"running|Trip ideas"}});
+        row("renamed while writing", {"title Trip ideas, day two", L{}});
+        row("done, with the newer title", {"nobutton", L{"done|Trip ideas, day two"}});
+        row("described, not labelled",
+            {"title Trip ideas;described Stop generating", L{"running|Trip ideas"}});
+        row("done", {"nobutton", L{"done|Trip ideas"}});
+        row("untitled", {"title ;button STOP", L{"running|Writing a response"}});
+        row("another label: done",
+            {"title Trip ideas;button Stop recording", L{"done|Writing a response"}});
+        row("last of 6000 examined",
+            {"nobutton;filler 5996;button Stop generating", L{"running|Trip ideas"}});
+        row("one too deep", {"filler 5997", L{"done|Trip ideas"}});
+        row("found again", {"filler 0", L{"running|Trip ideas"}});
+        row("stopped and started while writing", {"!stop;!start", L{"running|Trip ideas"}});
+        row("quit while writing", {"quit", L{}});
     }
     void writing()
     {
-        QFETCH(QString, commands);
-        QFETCH(QStringList, reports);
+        const auto &[commands, reports] = test::row<std::tuple<QString, QStringList>>();
         for (const QString &command : commands.split(';', Qt::SkipEmptyParts)) {
             if (command == "!stop") {
                 m_watcher.stop();

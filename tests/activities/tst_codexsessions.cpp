@@ -1,3 +1,4 @@
+#include "Rows.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
 #include "activities/CodexSessionWatcher.h"
@@ -85,10 +86,9 @@ private slots:
 
     void records_data()
     {
-        QTest::addColumn<QByteArrayList>("lines");
-        QTest::addColumn<QString>("report");
-        const auto row = [](const char *name, const Lines &lines, const QString &report) {
-            QTest::newRow(name) << lines << "codex-0123456789ab|" + report;
+        const auto rows = test::rows<std::pair<Lines, QString>>(); // lines: report
+        const auto row = [&](const char *name, const Lines &lines, const QString &report) {
+            rows(name, {lines, "codex-0123456789ab|" + report});
         };
         const QByteArray started = eventLine("task_started");
         const QString accented = QString("e") + QChar(0x301); // one character, two code units
@@ -121,8 +121,7 @@ private slots:
     }
     void records()
     {
-        QFETCH(QByteArrayList, lines);
-        QFETCH(QString, report);
+        const auto &[lines, report] = test::row<std::pair<Lines, QString>>();
         write(day() + "rollout-2025-0123456789ab.jsonl", lines.join('\n') + '\n');
         QCOMPARE(scan(*watcher()), L{report});
     }

@@ -1,4 +1,5 @@
 #include "DBusMock.h"
+#include "Rows.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
 #include "activities/ActivityCenter.h"
@@ -39,6 +40,9 @@ QVariantMap track(const QString &title, const QString &album, const QVariant &id
         metadata.insert("mpris:trackid", id);
     return metadata;
 }
+
+// Player, status, metadata: the center's track, the events raised.
+using AnnouncementRow = std::tuple<QString, QString, QVariantMap, QString, QStringList>;
 
 } // namespace
 
@@ -82,33 +86,26 @@ private slots:
     // The rows run in order: a player changes, then the center shows.
     void announcements_data()
     {
-        QTest::addColumn<QString>("player");
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<QVariantMap>("metadata");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QStringList>("events");
-        const auto row = [](const char *name, const char *player, const char *status,
-                            const QVariantMap &metadata, const QString &shown, const L &events) {
-            QTest::newRow(name) << QString(player) << QString(status) << metadata << shown
-                                << events;
-        };
+        const auto row = test::rows<AnnouncementRow>();
         const QString song = "Spotify|Song|Ada, Bo|Album|%1|spotify:track:4uLU6h|spotify";
         const auto spotifyId = QVariant::fromValue(QDBusObjectPath("/com/spotify/track/4uLU6h"));
-        row("Spotify plays", "spotify", "Playing", track("Song", "Album", spotifyId),
-            song.arg("playing"), {"music.note|Song|Ada, Bo"});
-        row("paused", "spotify", "Paused", {}, song.arg("paused"), {});
-        row("stopped from the other player", "vlc", "Stopped", {}, song.arg("paused"), {});
-        row("the other player plays", "vlc", "Playing", track("Tune", ""),
-            "Music|Tune|Ada, Bo|-|playing|-|vlc", {"music.note|Tune|Ada, Bo"});
-        row("nameless", "vlc", "Playing", {{"xesam:album", "A"}}, "none", {});
+        row("Spotify plays", {"spotify",
+                              "Playing",
+                              track("Song", "Album", spotifyId),
+                              song.arg("playing"),
+                              {"music.note|Song|Ada, Bo"}});
+        row("paused", {"spotify", "Paused", {}, song.arg("paused"), {}});
+        row("stopped from the other player", {"vlc", "Stopped", {}, song.arg("paused"), {}});
+        row("the other player plays", {"vlc",
+                                       "Playing",
+                                       track("Tune", ""),
+                                       "Music|Tune|Ada, Bo|-|playing|-|vlc",
+                                       {"music.note|Tune|Ada, Bo"}});
+        row("nameless", {"vlc", "Playing", {{"xesam:album", "A"}}, "none", {}});
     }
     void announcements()
     {
-        QFETCH(QString, player);
-        QFETCH(QString, status);
-        QFETCH(QVariantMap, metadata);
-        QFETCH(QString, shown);
-        QFETCH(QStringList, events);
+        const auto &[player, status, metadata, shown, events] = test::row<AnnouncementRow>();
         m_events.clear();
         QVariantMap changed{{"PlaybackStatus", status}};
         if (!metadata.isEmpty())

@@ -1,5 +1,6 @@
 #include "FakeEngine.h"
 #include "FakePowerSources.h"
+#include "Rows.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
@@ -91,23 +92,20 @@ class AppDelegateTest : public QObject {
 private slots:
     void shuffle_data()
     {
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<int>("offered"); // how many videos shuffle chose from; 0: none
+        // offered: how many videos shuffle chose from; 0: none
+        const auto row = test::rows<std::tuple<QStringList, QString, int>>();
         const QStringList three{"a.mp4", "b.m4v", "c.MOV"};
-        QTest::newRow("the other video") << QStringList{"a.MP4", "b.mov", "x.txt", ".x"} << "" << 1;
-        QTest::newRow("never the current one") << three << "" << 2;
-        QTest::newRow("only the current video") << QStringList{"a.mp4", "x.txt"} << "" << 0;
-        QTest::newRow("no video") << QStringList{"x.txt"} << "" << 0;
-        QTest::newRow("folder missing") << three << "missing" << 0;
-        QTest::newRow("folder unreadable") << three << "unreadable" << 0;
-        QTest::newRow("no library folder") << three << "none" << 0;
+        row("the other video", {QStringList{"a.MP4", "b.mov", "x.txt", ".x"}, "", 1});
+        row("never the current one", {three, "", 2});
+        row("only the current video", {QStringList{"a.mp4", "x.txt"}, "", 0});
+        row("no video", {QStringList{"x.txt"}, "", 0});
+        row("folder missing", {three, "missing", 0});
+        row("folder unreadable", {three, "unreadable", 0});
+        row("no library folder", {three, "none", 0});
     }
     void shuffle()
     {
-        QFETCH(QStringList, files);
-        QFETCH(QString, folder);
-        QFETCH(int, offered);
+        const auto &[files, folder, offered] = test::row<std::tuple<QStringList, QString, int>>();
         if (folder == "unreadable" && geteuid() == 0)
             QSKIP("root reads every folder");
         Delegate d(files);
@@ -172,16 +170,14 @@ private slots:
 
     void chooseWallpaper_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("a video") << "b.m4v" << true;
-        QTest::newRow("missing") << "gone.mp4" << false;
-        QTest::newRow("not a video") << "notes.txt" << false;
+        const auto row = test::rows<std::tuple<QString, bool>>();
+        row("a video", {"b.m4v", true});
+        row("missing", {"gone.mp4", false});
+        row("not a video", {"notes.txt", false});
     }
     void chooseWallpaper()
     {
-        QFETCH(QString, name);
-        QFETCH(bool, accepted);
+        const auto &[name, accepted] = test::row<std::tuple<QString, bool>>();
         Delegate d({"a.mp4", "b.m4v", "notes.txt"});
         d.settings.setVideo(d.video("notes.txt"), QStringLiteral("id-2"));
         d.delegate.applicationDidFinishLaunching();

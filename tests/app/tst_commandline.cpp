@@ -1,4 +1,5 @@
 #include "Desktop.h"
+#include "Rows.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "app/CommandLine.h"
@@ -8,8 +9,6 @@
 using namespace quintara;
 using Action = LaunchOptions::Action;
 
-Q_DECLARE_METATYPE(Action)
-
 class CommandLineTest : public QObject {
     Q_OBJECT
 
@@ -18,18 +17,16 @@ private slots:
     // Quintara cannot run.
     void platformOfTheSession_data()
     {
-        QTest::addColumn<QStringList>("environment");
-        QTest::addColumn<QString>("platform"); // "-": cannot run
-        QTest::newRow("X11") << QStringList{"DISPLAY"} << "";
-        QTest::newRow("Wayland") << QStringList{"WAYLAND_DISPLAY", "DISPLAY"} << "xcb";
-        QTest::newRow("chosen") << QStringList{"WAYLAND_DISPLAY", "DISPLAY", "QT_QPA_PLATFORM"}
-                                << "";
-        QTest::newRow("no XWayland") << QStringList{"WAYLAND_DISPLAY"} << "-";
+        // platform: "-": cannot run
+        const auto row = test::rows<std::tuple<QStringList, QString>>();
+        row("X11", {QStringList{"DISPLAY"}, ""});
+        row("Wayland", {QStringList{"WAYLAND_DISPLAY", "DISPLAY"}, "xcb"});
+        row("chosen", {QStringList{"WAYLAND_DISPLAY", "DISPLAY", "QT_QPA_PLATFORM"}, ""});
+        row("no XWayland", {QStringList{"WAYLAND_DISPLAY"}, "-"});
     }
     void platformOfTheSession()
     {
-        QFETCH(QStringList, environment);
-        QFETCH(QString, platform);
+        const auto &[environment, platform] = test::row<std::tuple<QStringList, QString>>();
         QProcessEnvironment set;
         for (const QString &name : environment)
             set.insert(name, "x");
@@ -40,27 +37,19 @@ private slots:
 
     void parsing_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<Action>("action");
-        QTest::addColumn<QStringList>("urls");
+        // --help, --version and an unknown option: the binary's rows below.
+        const auto row = test::rows<std::tuple<QStringList, Action, QStringList>>(); // urls last
         const QStringList links{"quintara://install?id=a", "quintara:x"};
-        const auto row = [](const char *name, QStringList arguments, Action action) {
-            QTest::newRow(name) << arguments << action << QStringList{};
-        };
-        row("nothing", {}, Action::run);
-        row("help", {"--help"}, Action::help);
-        row("short help", {"-h"}, Action::help);
-        row("version", {"--version"}, Action::version);
-        row("unknown", {"--frobnicate"}, Action::error);
-        row("a file", {"/tmp/a.mp4"}, Action::error);
-        row("another scheme", {"https://example.org"}, Action::error);
-        QTest::newRow("links") << links << Action::run << links;
+        row("nothing", {QStringList(), Action::run, {}});
+        row("short help", {{"-h"}, Action::help, {}});
+        row("a file", {{"/tmp/a.mp4"}, Action::error, {}});
+        row("another scheme", {{"https://example.org"}, Action::error, {}});
+        row("links", {links, Action::run, links});
     }
     void parsing()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(Action, action);
-        QFETCH(QStringList, urls);
+        const auto &[arguments, action, urls] =
+            test::row<std::tuple<QStringList, Action, QStringList>>();
         const LaunchOptions options = parseCommandLine(QStringList{"quintara"} + arguments);
         QCOMPARE(options.action, action);
         QCOMPARE(options.urls, urls);
@@ -69,22 +58,17 @@ private slots:
 
     void wallpaperFile_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("problem"); // empty: accepted
-        const auto row = [](const char *name, QStringList arguments, const char *problem) {
-            QTest::newRow(name) << arguments << QString::fromUtf8(problem);
-        };
-        row("mp4", {"sea.mp4"}, "");
-        row("upper-case mov", {"SEA.MOV"}, "");
-        row("missing", {"gone.mp4"}, "there is no such file");
-        row("not a video", {"notes.txt"}, "only .mp4, .mov and .m4v videos");
-        row("a folder", {"folder.mp4"}, "it is not a file");
-        row("no value", {}, "Missing value after '--wallpaper'");
+        const auto row = test::rows<std::pair<QStringList, QString>>(); // problem: empty, accepted
+        row("mp4", {{"sea.mp4"}, ""});
+        row("upper-case mov", {{"SEA.MOV"}, ""});
+        row("missing", {{"gone.mp4"}, "there is no such file"});
+        row("not a video", {{"notes.txt"}, "only .mp4, .mov and .m4v videos"});
+        row("a folder", {{"folder.mp4"}, "it is not a file"});
+        row("no value", {{}, "Missing value after '--wallpaper'"});
     }
     void wallpaperFile()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, problem);
+        const auto &[arguments, problem] = test::row<std::pair<QStringList, QString>>();
         const QString dir = test::freshFolder("videos");
         QDir().mkpath(dir + "/folder.mp4");
         for (const char *file : {"sea.mp4", "SEA.MOV", "notes.txt"})
@@ -101,20 +85,15 @@ private slots:
     // The real binary: exit codes and where the text goes.
     void binary_data()
     {
-        QTest::addColumn<QString>("argument");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("out");
-        QTest::addColumn<QString>("err");
-        QTest::newRow("help") << "--help" << 0 << "--version" << QString();
-        QTest::newRow("version") << "--version" << 0 << "Quintara " QUINTARA_VERSION << QString();
-        QTest::newRow("unknown") << "--bogus" << 2 << QString() << "bogus";
+        const auto row = test::rows<std::tuple<QString, int, QString, QString>>();
+        row("help", {"--help", 0, "--version", QString()});
+        row("version", {"--version", 0, "Quintara " QUINTARA_VERSION, QString()});
+        row("unknown", {"--bogus", 2, QString(), "bogus"});
     }
     void binary()
     {
-        QFETCH(QString, argument);
-        QFETCH(int, exitCode);
-        QFETCH(QString, out);
-        QFETCH(QString, err);
+        const auto &[argument, exitCode, out, err] =
+            test::row<std::tuple<QString, int, QString, QString>>();
         test::QuintaraProcess quintara({argument});
         QCOMPARE(quintara.finish(), exitCode);
         QVERIFY(QString::fromUtf8(quintara.readAllStandardOutput()).contains(out));

@@ -1,4 +1,6 @@
 #include "GalleryFixture.h"
+#include "LibraryHarness.h"
+#include "Rows.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
 #include "app/GalleryHandOff.h"
@@ -10,15 +12,7 @@
 using namespace quintara;
 using Response = test::LoopbackHttpServer::Response;
 
-namespace {
-struct FakeChooser final : FolderChooser {
-    std::optional<QUrl> chooseFolder() override { return ++asked, std::nullopt; }
-    int asked = 0;
-};
-struct NoTrash final : Trash {
-    bool moveToTrash(const QString &, QString *) override { return false; }
-};
-} // namespace
+using LinkRow = std::tuple<QString, bool, QStringList, int, QString>;
 
 // The control panel's gallery actions and quintara://add links, on real files.
 class GalleryFlowsTest : public QObject {
@@ -26,8 +20,8 @@ class GalleryFlowsTest : public QObject {
 
     test::LoopbackHttpServer m_server;
     test::VirtualScheduler m_clock;
-    FakeChooser m_chooser;
-    NoTrash m_trash;
+    test::FakeChooser m_chooser;
+    test::FakeTrash m_trash;
     std::unique_ptr<JsonFileStore> m_defaults;
     std::unique_ptr<AppSettings> m_settings;
     std::unique_ptr<GalleryStore> m_gallery;
@@ -100,11 +94,9 @@ private slots:
 
     void links_data()
     {
-        QTest::addColumn<QString>("link"); // quintara://add? is implied for a query
-        QTest::addColumn<bool>("playing"); // a valid current video before
-        QTest::addColumn<QStringList>("notices");
-        QTest::addColumn<int>("downloads");
-        QTest::addColumn<QString>("current"); // afterwards
+        // The link (quintara://add? implied for a query), whether a valid video played before:
+        // the notices, the downloads and the current video afterwards.
+        const auto row = test::rows<LinkRow>();
         const QString in = "arrow.down.circle.fill|%1|Online Gallery|4";
         const QString added = "checkmark.circle.fill|%1|Added to your library|2.5";
         const QStringList two{in.arg("Adding 2 wallpapers\u2026"), added.arg("Aurora"),
@@ -113,28 +105,28 @@ private slots:
         const QStringList notFound{
             "exclamationmark.triangle.fill|Couldn't find those wallpapers|Online Gallery|3"};
         const QString playing = "playing.mp4";
-        QTest::newRow("two, nothing playing") << "ids=a,b" << false << two << 2 << "a.mp4";
-        QTest::newRow("two, one playing") << "ids=a,b" << true << two << 2 << playing;
-        QTest::newRow("already installed")
-            << "id=playing" << false << QStringList{in.arg("Already in your library")} << 0
-            << playing;
-        QTest::newRow("unknown") << "ids=zzz" << false << notFound << 0 << "";
-        QTest::newRow("first of id and ids")
-            << "x=1&id=a&ids=b" << true
-            << QStringList{in.arg("Adding Aurora\u2026"), added.arg("Aurora")} << 1 << "a.mp4";
-        QTest::newRow("a failed download") // the first wanted entry that arrived shows
-            << "ids=broken,,b," << false
-            << QStringList{in.arg("Adding 2 wallpapers\u2026"), added.arg("Bay")} << 2 << "b.mp4";
+        row("two, nothing playing", {"ids=a,b", false, two, 2, "a.mp4"});
+        row("two, one playing", {"ids=a,b", true, two, 2, playing});
+        row("already installed",
+            {"id=playing", false, {in.arg("Already in your library")}, 0, playing});
+        row("unknown", {"ids=zzz", false, notFound, 0, ""});
+        row("first of id and ids", {"x=1&id=a&ids=b",
+                                    true,
+                                    {in.arg("Adding Aurora\u2026"), added.arg("Aurora")},
+                                    1,
+                                    "a.mp4"});
+        // The first wanted entry that arrived shows.
+        row("a failed download", {"ids=broken,,b,",
+                                  false,
+                                  {in.arg("Adding 2 wallpapers\u2026"), added.arg("Bay")},
+                                  2,
+                                  "b.mp4"});
         for (const char *link : {"", "ids=", "quintara://remove?id=a", "https://add?id=a"})
-            QTest::newRow(link) << link << true << QStringList{} << 0 << playing;
+            row(link, {link, true, {}, 0, playing});
     }
     void links()
     {
-        QFETCH(QString, link);
-        QFETCH(bool, playing);
-        QFETCH(QStringList, notices);
-        QFETCH(int, downloads);
-        QFETCH(QString, current);
+        const auto &[link, playing, notices, downloads, current] = test::row<LinkRow>();
         if (playing) // else, as on a first run, no library folder is stored yet
             m_settings->setCurrentVideo(file("playing.mp4"));
         const QUrl url(link.contains("://")

@@ -1,3 +1,4 @@
+#include "Rows.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "app/AccessibilityRequest.h"
@@ -93,16 +94,14 @@ private slots:
     // Launched twice: the first run registers once; a build tree or a failure leaves it off.
     void firstRun_data()
     {
-        QTest::addColumn<bool>("identity");
-        QTest::addColumn<bool>("fail");
-        QTest::newRow("installed") << true << false;
-        QTest::newRow("from a build tree") << false << false;
-        QTest::newRow("writing fails") << true << true;
+        const auto row = test::rows<std::tuple<bool, bool>>();
+        row("installed", {true, false});
+        row("from a build tree", {false, false});
+        row("writing fails", {true, true});
     }
     void firstRun()
     {
-        QFETCH(bool, identity);
-        QFETCH(bool, fail);
+        const auto &[identity, fail] = test::row<std::tuple<bool, bool>>();
         test::MemoryStore store;
         FailingAutostart items;
         items.identity = identity;

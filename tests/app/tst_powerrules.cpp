@@ -1,4 +1,5 @@
 #include "FakePowerSources.h"
+#include "Rows.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
@@ -51,10 +52,9 @@ struct Rig final : PowerPauseTarget {
 };
 
 using Event = std::function<void(Rig &)>;
+using ChangeRow = std::tuple<QString, QString, Event>;
 
 } // namespace
-
-Q_DECLARE_METATYPE(Event)
 
 class PowerRulesTest : public QObject {
     Q_OBJECT
@@ -66,31 +66,21 @@ class PowerRulesTest : public QObject {
 private slots:
     void firstMatchWins_data()
     {
-        QTest::addColumn<QString>("rulesOn");
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<QString>("pause"); // empty: none set
+        // pause: empty: none set
+        const auto row = test::rows<std::tuple<QString, QString, QString>>();
         const QString all = "hot low battery";
-        QTest::newRow("calm") << all << QString() << QString();
-        QTest::newRow("all hold") << all << all << "hot";
-        QTest::newRow("hot and battery") << "hot battery"
-                                         << "hot battery"
-                                         << "hot";
-        QTest::newRow("low power and battery") << all << "low battery"
-                                               << "lowPower";
-        QTest::newRow("battery only") << all << "fans battery"
-                                      << "battery";
-        QTest::newRow("hot, its rule off") << "low battery"
-                                           << "hot battery"
-                                           << "battery";
-        QTest::newRow("low power, its rule off") << "hot"
-                                                 << "low battery" << QString();
-        QTest::newRow("no rules") << QString() << all << QString();
+        row("calm", {all, QString(), QString()});
+        row("all hold", {all, all, "hot"});
+        row("hot and battery", {"hot battery", "hot battery", "hot"});
+        row("low power and battery", {all, "low battery", "lowPower"});
+        row("battery only", {all, "fans battery", "battery"});
+        row("hot, its rule off", {"low battery", "hot battery", "battery"});
+        row("low power, its rule off", {"hot", "low battery", QString()});
+        row("no rules", {QString(), all, QString()});
     }
     void firstMatchWins()
     {
-        QFETCH(QString, rulesOn);
-        QFETCH(QString, state);
-        QFETCH(QString, pause);
+        const auto &[rulesOn, state, pause] = test::row<std::tuple<QString, QString, QString>>();
         Rig rig(rulesOn, state);
         // The first evaluation waits for the next turn of the event loop.
         QCOMPARE(rig.take(), QString());
@@ -101,12 +91,11 @@ private slots:
     // Each row starts paused on battery (power saving on, its rule off).
     void changes_data()
     {
-        QTest::addColumn<QString>("now");
-        QTest::addColumn<QString>("later"); // after the next turn of the event loop
-        QTest::addColumn<Event>("event");
+        // Now, after the next turn of the event loop, what happens.
         const auto row = [](const char *name, const char *now, const char *later, Event event) {
-            QTest::newRow(name) << QString(now) << QString(later) << event;
+            QTest::newRow(name) << ChangeRow{now, later, event};
         };
+        QTest::addColumn<ChangeRow>("row");
         // Monitor changes apply as they are reported; settings once the new value is stored.
         row("hot", "hot", "", [](Rig &r) { r.set("hot battery"); });
         row("cooled down", "hot battery", "", [](Rig &r) {
@@ -141,9 +130,7 @@ private slots:
     }
     void changes()
     {
-        QFETCH(QString, now);
-        QFETCH(QString, later);
-        QFETCH(Event, event);
+        const auto &[now, later, event] = test::row<ChangeRow>();
         Rig rig("hot battery", "low battery");
         rig.scheduler.runPending();
         QCOMPARE(rig.take(), QStringLiteral("battery"));

@@ -1,4 +1,5 @@
 #include "DBusMock.h"
+#include "Rows.h"
 #include "TestMain.h"
 #include "app/StatusItem.h"
 #include "app/StatusMenu.h"
@@ -44,9 +45,9 @@ StatusMenuState state(const QString &video = {}, QLocale locale = QLocale(QLocal
     return state;
 }
 
-} // namespace
+using TitleRow = std::tuple<QString, OptionalPauseReason, QString, QString, QString>;
 
-Q_DECLARE_METATYPE(OptionalPauseReason)
+} // namespace
 
 class StatusMenuTest : public QObject {
     Q_OBJECT
@@ -105,34 +106,23 @@ private slots:
 
     void titleAndPowerLine_data()
     {
-        QTest::addColumn<QString>("video");
-        QTest::addColumn<OptionalPauseReason>("reason");
-        QTest::addColumn<QString>("machine"); // "battery", "low", "hot"
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("powerLine");
-        const auto row = [](const char *name, const char *video, OptionalPauseReason reason,
-                            const char *machine, const char *title, const char *line) {
-            QTest::newRow(name) << QString(video) << reason << QString(machine)
-                                << QString::fromUtf8(title) << QString::fromUtf8(line);
-        };
+        // Video, pause reason, machine state ("battery", "low", "hot"): title, power line.
+        const auto row = test::rows<TitleRow>();
         using R = PauseReason;
-        row("playing", "/v/ocean.mp4", {}, "", "Ocean", "Now: plugged in");
-        row("battery", "", R::battery, "battery", "No wallpaper — Paused on battery",
-            "Now: on battery");
-        row("user", "/v/deep_blue-sea.mov", R::user, "", "Deep blue sea — Paused",
-            "Now: plugged in");
-        row("asleep", "/v/ocean.mp4", R::displaysAsleep, "battery low hot",
-            "Ocean — Paused, displays asleep", "Now: on battery, Low Power Mode, running hot");
-        row("hot", "/v/ocean.mp4", R::hot, "hot", "Ocean — Paused while cooling down",
-            "Now: plugged in, running hot");
+        row("playing", {"/v/ocean.mp4", {}, "", "Ocean", "Now: plugged in"});
+        row("battery",
+            {"", R::battery, "battery", "No wallpaper — Paused on battery", "Now: on battery"});
+        row("user",
+            {"/v/deep_blue-sea.mov", R::user, "", "Deep blue sea — Paused", "Now: plugged in"});
+        row("asleep",
+            {"/v/ocean.mp4", R::displaysAsleep, "battery low hot",
+             "Ocean — Paused, displays asleep", "Now: on battery, Low Power Mode, running hot"});
+        row("hot", {"/v/ocean.mp4", R::hot, "hot", "Ocean — Paused while cooling down",
+                    "Now: plugged in, running hot"});
     }
     void titleAndPowerLine()
     {
-        QFETCH(QString, video);
-        QFETCH(OptionalPauseReason, reason);
-        QFETCH(QString, machine);
-        QFETCH(QString, title);
-        QFETCH(QString, powerLine);
+        const auto &[video, reason, machine, title, powerLine] = test::row<TitleRow>();
         StatusMenuState s = state(video);
         s.pauseReason = reason;
         s.onBattery = machine.contains("battery");
@@ -151,21 +141,18 @@ private slots:
 
     void speedChecks_data()
     {
-        QTest::addColumn<double>("speed");
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QStringList>("checked");
+        const auto row = test::rows<std::tuple<double, QLocale, QStringList>>();
         const QLocale english(QLocale::English);
-        QTest::newRow("stored 1.2") << 1.2 << english << QStringList{};
-        QTest::newRow("stored 0.5") << 0.5 << english << QStringList{"0.5\u00d7"};
-        QTest::newRow("within 0.001") << 1.2505 << english << QStringList{"1.25\u00d7"};
-        QTest::newRow("decimal comma")
-            << 0.25 << QLocale(QLocale::German, QLocale::Germany) << QStringList{"0,25\u00d7"};
+        row("stored 1.2", {1.2, english, QStringList{}});
+        row("stored 0.5", {0.5, english, QStringList{"0.5\u00d7"}});
+        row("within 0.001", {1.2505, english, QStringList{"1.25\u00d7"}});
+        row("decimal comma",
+            {0.25, QLocale(QLocale::German, QLocale::Germany), QStringList{"0,25\u00d7"}});
     }
     void speedChecks()
     {
-        QFETCH(double, speed);
-        QFETCH(QLocale, locale);
-        QFETCH(QStringList, checked);
+        const auto &[speed, locale, checked] =
+            test::row<std::tuple<double, QLocale, QStringList>>();
         StatusMenuState s = state("/v/a.mp4", locale);
         s.currentSpeed = speed;
         StatusMenu menu;

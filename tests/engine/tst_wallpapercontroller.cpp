@@ -1,4 +1,5 @@
 #include "FakeEngine.h"
+#include "Rows.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
@@ -7,14 +8,10 @@
 #include "platform/LogSink.h"
 
 #include <QDir>
-#include <limits>
 
 using namespace quintara;
 using namespace std::chrono_literals;
 using Reason = OptionalPauseReason;
-
-Q_DECLARE_METATYPE(OptionalPauseReason)
-Q_DECLARE_METATYPE(FillMode)
 
 namespace {
 
@@ -86,6 +83,12 @@ struct Engine {
     }
 };
 
+// Paused by the user, displays asleep, the power pause, displays covered (of two); expected.
+using PrecedenceRow = std::tuple<bool, bool, Reason, int, Reason>;
+using GeometryRow = std::tuple<QSizeF, QRectF, FillMode, QRectF>; // content, in, mode: shown
+// Displays; the part of the canvas each shows, in canvas coordinates; the canvas.
+using SpanRow = std::tuple<QList<QRect>, QList<QRect>, QSize>;
+
 } // namespace
 
 class WallpaperControllerTest : public QObject {
@@ -130,17 +133,15 @@ private slots:
 
     void absentOrMissingWallpaperShowsTheGradient_data()
     {
-        QTest::addColumn<QString>("current");
-        QTest::addColumn<bool>("spanning");
-        QTest::newRow("no current video") << QString() << false;
-        QTest::newRow("no current video, spanning") << QString() << true;
-        QTest::newRow("file missing") << "gone.mp4" << false;
-        QTest::newRow("a folder, not a file") << "dir.mp4" << true;
+        const auto row = test::rows<std::tuple<QString, bool>>(); // current video, spanning
+        row("no current video", {"", false});
+        row("no current video, spanning", {"", true});
+        row("file missing", {"gone.mp4", false});
+        row("a folder, not a file", {"dir.mp4", true});
     }
     void absentOrMissingWallpaperShowsTheGradient()
     {
-        QFETCH(QString, current);
-        QFETCH(bool, spanning);
+        const auto &[current, spanning] = test::row<std::tuple<QString, bool>>();
         QDir().mkpath(QDir::homePath() + "/dir.mp4");
         Engine e;
         e.settings.setSpanScreens(spanning);
@@ -243,29 +244,19 @@ private slots:
 
     void pauseReasonPrecedence_data()
     {
-        QTest::addColumn<bool>("user");
-        QTest::addColumn<bool>("asleep");
-        QTest::addColumn<Reason>("power");
-        QTest::addColumn<int>("covered"); // displays covered, of two
-        QTest::addColumn<Reason>("expected");
+        const auto row = test::rows<PrecedenceRow>();
         using R = PauseReason;
-        QTest::newRow("playing") << false << false << Reason() << 0 << Reason();
-        QTest::newRow("one of two covered") << false << false << Reason() << 1 << Reason();
-        QTest::newRow("user over all") << true << true << Reason(R::hot) << 2 << Reason(R::user);
-        QTest::newRow("user over covered") << true << false << Reason() << 2 << Reason(R::user);
-        QTest::newRow("asleep over power")
-            << false << true << Reason(R::battery) << 2 << Reason(R::displaysAsleep);
-        QTest::newRow("power over covered")
-            << false << false << Reason(R::lowPower) << 2 << Reason(R::lowPower);
-        QTest::newRow("covered") << false << false << Reason() << 2 << Reason(R::hidden);
+        row("playing", {false, false, {}, 0, {}});
+        row("one of two covered", {false, false, {}, 1, {}});
+        row("user over all", {true, true, R::hot, 2, R::user});
+        row("user over covered", {true, false, {}, 2, R::user});
+        row("asleep over power", {false, true, R::battery, 2, R::displaysAsleep});
+        row("power over covered", {false, false, R::lowPower, 2, R::lowPower});
+        row("covered", {false, false, {}, 2, R::hidden});
     }
     void pauseReasonPrecedence()
     {
-        QFETCH(bool, user);
-        QFETCH(bool, asleep);
-        QFETCH(Reason, power);
-        QFETCH(int, covered);
-        QFETCH(Reason, expected);
+        const auto &[user, asleep, power, covered, expected] = test::row<PrecedenceRow>();
         Engine e;
         e.start();
         e.cover(displayA, covered > 0);
@@ -289,16 +280,14 @@ private slots:
 
     void repeatedApplyChangesNothing_data()
     {
-        QTest::addColumn<bool>("spanning");
-        QTest::addColumn<bool>("animated");
-        QTest::newRow("own displays, animated") << false << true;
-        QTest::newRow("spanning, animated") << true << true;
-        QTest::newRow("own displays, at once") << false << false;
+        const auto row = test::rows<std::pair<bool, bool>>(); // spanning, animated
+        row("own displays, animated", {false, true});
+        row("spanning, animated", {true, true});
+        row("own displays, at once", {false, false});
     }
     void repeatedApplyChangesNothing()
     {
-        QFETCH(bool, spanning);
-        QFETCH(bool, animated);
+        const auto &[spanning, animated] = test::row<std::pair<bool, bool>>();
         Engine e;
         e.settings.setVideo(file("b.mp4"), displayB.id);
         e.settings.setSpanScreens(spanning);
@@ -318,64 +307,52 @@ private slots:
 
     void videoGeometry_data()
     {
-        QTest::addColumn<QSizeF>("content");
-        QTest::addColumn<QRectF>("in");
-        QTest::addColumn<FillMode>("mode");
-        QTest::addColumn<QRectF>("expected");
+        const auto row = test::rows<GeometryRow>();
         const QRectF hd(0, 0, 1920, 1080), square(100, 50, 1000, 1000);
         const QSizeF portrait(1080, 1920), wide(2000, 500);
         for (FillMode mode : allFillModes) {
             const QByteArray m = rawValue(mode).toLatin1();
-            QTest::newRow("4k into hd, " + m) << QSizeF(3840, 2160) << hd << mode << hd;
-            QTest::newRow("unknown size, " + m) << QSizeF(0, 0) << hd << mode << hd;
-            QTest::newRow("negative width, " + m) << QSizeF(-4, 3) << hd << mode << hd;
-            QTest::newRow("not a number, " + m)
-                << QSizeF(std::numeric_limits<double>::quiet_NaN(), 1080) << hd << mode << hd;
+            row("4k into hd, " + m, {QSizeF(3840, 2160), hd, mode, hd});
+            row("unknown size, " + m, {QSizeF(0, 0), hd, mode, hd});
+            row("negative width, " + m, {QSizeF(-4, 3), hd, mode, hd});
+            row("not a number, " + m, {QSizeF(qQNaN(), 1080), hd, mode, hd});
         }
-        QTest::newRow("portrait fill crops top and bottom")
-            << portrait << hd << FillMode::fill << QRectF(0, -3500.0 / 3, 1920, 10240.0 / 3);
-        QTest::newRow("portrait fit leaves bars left and right")
-            << portrait << hd << FillMode::fit << QRectF(656.25, 0, 607.5, 1080);
-        QTest::newRow("portrait stretch") << portrait << hd << FillMode::stretch << hd;
-        QTest::newRow("wide fit") << wide << square << FillMode::fit << QRectF(100, 425, 1000, 250);
-        QTest::newRow("wide fill")
-            << wide << square << FillMode::fill << QRectF(-1400, 50, 4000, 1000);
+        row("portrait fill crops top and bottom",
+            {portrait, hd, FillMode::fill, QRectF(0, -3500.0 / 3, 1920, 10240.0 / 3)});
+        row("portrait fit leaves bars left and right",
+            {portrait, hd, FillMode::fit, QRectF(656.25, 0, 607.5, 1080)});
+        row("portrait stretch", {portrait, hd, FillMode::stretch, hd});
+        row("wide fit", {wide, square, FillMode::fit, QRectF(100, 425, 1000, 250)});
+        row("wide fill", {wide, square, FillMode::fill, QRectF(-1400, 50, 4000, 1000)});
     }
     void videoGeometry()
     {
-        QFETCH(QSizeF, content);
-        QFETCH(QRectF, in);
-        QFETCH(FillMode, mode);
-        QFETCH(QRectF, expected);
+        const auto &[content, in, mode, expected] = test::row<GeometryRow>();
         QCOMPARE(videoRect(content, in, mode), expected);
     }
 
     // Each display's window must show exactly the part of the canvas that the display covers.
     void spanningShowsEachDisplaysOwnPart_data()
     {
-        QTest::addColumn<QList<QRect>>("displays");
-        QTest::addColumn<QList<QRect>>("shown"); // in canvas coordinates, per display
-        QTest::addColumn<QSize>("canvas");
+        const auto row = test::rows<SpanRow>();
         const QList<QRect> single{{0, 0, 1920, 1080}};
         const QList<QRect> sideBySide{{0, 0, 1440, 900}, {1440, 0, 1920, 1080}};
         const QList<QRect> staggered{
             {0, 100, 1000, 800}, {1000, 0, 1000, 600}, {2000, 300, 500, 500}};
-        QTest::newRow("single display") << single << single << QSize(1920, 1080);
-        QTest::newRow("side by side, left one shorter")
-            << sideBySide << sideBySide << QSize(3360, 1080);
-        QTest::newRow("second display left of the primary")
-            << QList<QRect>{{0, 0, 1920, 1080}, {-1280, 200, 1280, 720}}
-            << QList<QRect>{{1280, 0, 1920, 1080}, {0, 200, 1280, 720}} << QSize(3200, 1080);
-        QTest::newRow("smaller display above, centred, negative y")
-            << QList<QRect>{{0, 0, 1920, 1080}, {320, -720, 1280, 720}}
-            << QList<QRect>{{0, 720, 1920, 1080}, {320, 0, 1280, 720}} << QSize(1920, 1800);
-        QTest::newRow("three displays, staggered") << staggered << staggered << QSize(2500, 900);
+        row("single display", {single, single, {1920, 1080}});
+        row("side by side, left one shorter", {sideBySide, sideBySide, {3360, 1080}});
+        row("second display left of the primary", {{{0, 0, 1920, 1080}, {-1280, 200, 1280, 720}},
+                                                   {{1280, 0, 1920, 1080}, {0, 200, 1280, 720}},
+                                                   {3200, 1080}});
+        row("smaller display above, centred, negative y",
+            {{{0, 0, 1920, 1080}, {320, -720, 1280, 720}},
+             {{0, 720, 1920, 1080}, {320, 0, 1280, 720}},
+             {1920, 1800}});
+        row("three displays, staggered", {staggered, staggered, {2500, 900}});
     }
     void spanningShowsEachDisplaysOwnPart()
     {
-        QFETCH(QList<QRect>, displays);
-        QFETCH(QList<QRect>, shown);
-        QFETCH(QSize, canvas);
+        const auto &[displays, shown, canvas] = test::row<SpanRow>();
         QCOMPARE(spanningCanvas(displays).size(), canvas);
         for (qsizetype i = 0; i < displays.size(); ++i) {
             const QRectF layer = layerFrame(displays[i], displays, true);

@@ -1,4 +1,5 @@
 #include "GalleryFixture.h"
+#include "Rows.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
 #include "gallery/GalleryStore.h"
@@ -133,21 +134,19 @@ private slots:
 
     void downloads_data()
     {
-        QTest::addColumn<Response>("response");
-        QTest::addColumn<QByteArray>("installed");
+        const auto row = test::rows<std::tuple<Response, QByteArray>>();
         Response cut = Response::ok(QByteArray(300000, 'v'));
         cut.cutAt = 100000;
         Response failed = Response::ok("<html>Pick one</html>", "text/html");
         failed.status = 300; // not an error to the network layer, and not the video either
-        QTest::newRow("replaces the file") << Response::ok("new") << QByteArray("new");
-        QTest::newRow("404 page") << Response::notFoundPage() << QByteArray("old");
-        QTest::newRow("not a success") << failed << QByteArray("old");
-        QTest::newRow("cut short") << cut << QByteArray("old");
+        row("replaces the file", {Response::ok("new"), QByteArray("new")});
+        row("404 page", {Response::notFoundPage(), QByteArray("old")});
+        row("not a success", {failed, QByteArray("old")});
+        row("cut short", {cut, QByteArray("old")});
     }
     void downloads()
     {
-        QFETCH(Response, response);
-        QFETCH(QByteArray, installed);
+        const auto &[response, installed] = test::row<std::tuple<Response, QByteArray>>();
         // Partial files of runs killed mid-download: this entry's goes, another's stays.
         for (const char *name : {"/.a.mp4.Xy12Zw.part", "/.a.mp4.mp4.Xy12Zw.part"})
             QVERIFY(QFile(m_folder + name).open(QIODevice::WriteOnly));

@@ -1,3 +1,4 @@
+#include "Rows.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "library/CategoryStore.h"
@@ -68,26 +69,20 @@ class CategoryStoreTest : public QObject {
 private slots:
     void addTag_data()
     {
-        QTest::addColumn<QStringList>("existing");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("returned"); // empty: absent
-        QTest::addColumn<QStringList>("tags");
-        QTest::newRow("trimmed") << QStringList{} << "  Beach \n"
-                                 << "Beach" << QStringList{"Beach"};
-        QTest::newRow("existing ignoring case") << QStringList{"Beach"} << "beach"
-                                                << "Beach" << QStringList{"Beach"};
-        QTest::newRow("existing after trimming") << QStringList{"Night"} << "\tNIGHT "
-                                                 << "Night" << QStringList{"Night"};
-        QTest::newRow("blank") << QStringList{"a"} << " \t\n " << QString() << QStringList{"a"};
-        QTest::newRow("sorted by name") << QStringList{"a10", "b"} << "A2"
-                                        << "A2" << QStringList{"A2", "a10", "b"};
+        // returned: empty: absent
+        const auto row = test::rows<std::tuple<QStringList, QString, QString, QStringList>>();
+        row("trimmed", {QStringList{}, "  Beach \n", "Beach", QStringList{"Beach"}});
+        row("existing ignoring case",
+            {QStringList{"Beach"}, "beach", "Beach", QStringList{"Beach"}});
+        row("existing after trimming",
+            {QStringList{"Night"}, "\tNIGHT ", "Night", QStringList{"Night"}});
+        row("blank", {QStringList{"a"}, " \t\n ", QString(), QStringList{"a"}});
+        row("sorted by name", {QStringList{"a10", "b"}, "A2", "A2", QStringList{"A2", "a10", "b"}});
     }
     void addTag()
     {
-        QFETCH(QStringList, existing);
-        QFETCH(QString, name);
-        QFETCH(QString, returned);
-        QFETCH(QStringList, tags);
+        const auto &[existing, name, returned, tags] =
+            test::row<std::tuple<QStringList, QString, QString, QStringList>>();
         Library library(tagFile(existing, {}));
         QCOMPARE(library.store.tags(), existing);
         std::optional<QString> tag;
@@ -206,35 +201,23 @@ private slots:
 
     void rename_data()
     {
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<QString>("to");
-        QTest::addColumn<QStringList>("tags");
-        QTest::addColumn<Assignments>("assignments"); // empty: unchanged, not saved
-        QTest::newRow("plain") << "z"
-                               << " w\n"
-                               << QStringList{"w", "x", "y"}
-                               << Assignments{{"1.mp4", {"w", "x"}},
-                                              {"2.mp4", {"x", "y"}},
-                                              {"3.mp4", {"y"}}};
-        QTest::newRow("onto an existing tag merges")
-            << "x"
-            << "y" << QStringList{"y", "z"}
-            << Assignments{{"1.mp4", {"y", "z"}}, {"2.mp4", {"y"}}, {"3.mp4", {"y"}}};
-        QTest::newRow("case only is a rename")
-            << "y"
-            << "Y" << QStringList{"x", "Y", "z"}
-            << Assignments{{"1.mp4", {"x", "z"}}, {"2.mp4", {"x", "Y"}}, {"3.mp4", {"Y"}}};
-        QTest::newRow("blank") << "x"
-                               << "  " << QStringList{"x", "y", "z"} << Assignments{};
-        QTest::newRow("same name") << "x"
-                                   << " x " << QStringList{"x", "y", "z"} << Assignments{};
+        // assignments: empty: unchanged, not saved
+        const auto row = test::rows<std::tuple<QString, QString, QStringList, Assignments>>();
+        row("plain", {"z", " w\n", QStringList{"w", "x", "y"},
+                      Assignments{{"1.mp4", {"w", "x"}}, {"2.mp4", {"x", "y"}}, {"3.mp4", {"y"}}}});
+        row("onto an existing tag merges",
+            {"x", "y", QStringList{"y", "z"},
+             Assignments{{"1.mp4", {"y", "z"}}, {"2.mp4", {"y"}}, {"3.mp4", {"y"}}}});
+        row("case only is a rename",
+            {"y", "Y", QStringList{"x", "Y", "z"},
+             Assignments{{"1.mp4", {"x", "z"}}, {"2.mp4", {"x", "Y"}}, {"3.mp4", {"Y"}}}});
+        row("blank", {"x", "  ", QStringList{"x", "y", "z"}, Assignments{}});
+        row("same name", {"x", " x ", QStringList{"x", "y", "z"}, Assignments{}});
     }
     void rename()
     {
-        QFETCH(QString, from);
-        QFETCH(QString, to);
-        QFETCH(QStringList, tags);
-        QFETCH(Assignments, assignments);
+        const auto &[from, to, tags, assignments] =
+            test::row<std::tuple<QString, QString, QStringList, Assignments>>();
         Library library(tagFile({"x", "y", "z"}, threeVideos));
         QCOMPARE(library.saves([&] { library.store.rename(from, to); }), !assignments.isEmpty());
         QCOMPARE(library.store.tags(), tags);

@@ -1,3 +1,4 @@
+#include "Rows.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
@@ -27,25 +28,23 @@ class LibraryListingTest : public QObject {
 private slots:
     void nameOrder_data()
     {
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<int>("sign");
-        QTest::newRow("digits by value") << QStringList{"clip2.mp4", "clip10.mp4"} << -1;
-        QTest::newRow("case ignored") << QStringList{"A.mp4", "b.mov"} << -1;
-        QTest::newRow("case only differs") << QStringList{"Beach", "beach"} << 0;
-        QTest::newRow("leading zeros") << QStringList{"take007", "take7"} << 0;
-        QTest::newRow("prefix first") << QStringList{"clip", "clip2"} << -1;
-        QTest::newRow("number against letter") << QStringList{"9lives", "alpha"} << -1;
-        QTest::newRow("long numbers") << QStringList{"v12345678901234567890", "v9"} << 1;
-        QTest::newRow("later run decides") << QStringList{"s1e10", "s1e9"} << 1;
-        QTest::newRow("non-latin case") << QStringList{"Ärger", "ärger"} << 0;
-        QTest::newRow("accents beside their letters") << QStringList{"Äpfel", "zebra"} << -1;
-        QTest::newRow("punctuation before digits") << QStringList{"_intro", "0intro"} << -1;
-        QTest::newRow("digits before letters") << QStringList{"9", "@home"} << 1;
+        const auto row = test::rows<std::tuple<QStringList, int>>();
+        row("digits by value", {QStringList{"clip2.mp4", "clip10.mp4"}, -1});
+        row("case ignored", {QStringList{"A.mp4", "b.mov"}, -1});
+        row("case only differs", {QStringList{"Beach", "beach"}, 0});
+        row("leading zeros", {QStringList{"take007", "take7"}, 0});
+        row("prefix first", {QStringList{"clip", "clip2"}, -1});
+        row("number against letter", {QStringList{"9lives", "alpha"}, -1});
+        row("long numbers", {QStringList{"v12345678901234567890", "v9"}, 1});
+        row("later run decides", {QStringList{"s1e10", "s1e9"}, 1});
+        row("non-latin case", {QStringList{"Ärger", "ärger"}, 0});
+        row("accents beside their letters", {QStringList{"Äpfel", "zebra"}, -1});
+        row("punctuation before digits", {QStringList{"_intro", "0intro"}, -1});
+        row("digits before letters", {QStringList{"9", "@home"}, 1});
     }
     void nameOrder()
     {
-        QFETCH(QStringList, names);
-        QFETCH(int, sign);
+        const auto &[names, sign] = test::row<std::tuple<QStringList, int>>();
         const auto normal = [](int v) { return (v > 0) - (v < 0); };
         // The C locale, as a bare environment has it, still orders names as a person would.
         QLocale::setDefault(QLocale::c());

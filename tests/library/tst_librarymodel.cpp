@@ -207,16 +207,14 @@ private slots:
 
     void renameFlowMovesTheFilterAlong_data()
     {
-        QTest::addColumn<QString>("newName");
-        QTest::addColumn<QString>("filterTag");
-        QTest::newRow("renamed") << " sand\t" << QString("sand");
-        QTest::newRow("blank keeps the filter") << "  " << QString("beach");
-        QTest::newRow("merged into another") << "sea" << QString("sea");
+        const auto row = test::rows<std::tuple<QString, QString>>();
+        row("renamed", {" sand\t", QString("sand")});
+        row("blank keeps the filter", {"  ", QString("beach")});
+        row("merged into another", {"sea", QString("sea")});
     }
     void renameFlowMovesTheFilterAlong()
     {
-        QFETCH(QString, newName);
-        QFETCH(QString, filterTag);
+        const auto &[newName, filterTag] = test::row<std::tuple<QString, QString>>();
         LibraryHarness h(makeLibrary("rename", {"a.mp4", "b.mp4"}));
         h.tags().toggle("beach", h.url("a.mp4"));
         h.tags().toggle("sea", h.url("b.mp4"));
@@ -246,20 +244,18 @@ private slots:
 
     void trashPicksTheVideoThatTakesItsPlace_data()
     {
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QString>("trashed");
-        QTest::addColumn<QString>("replacement"); // empty: none
+        // replacement: empty: none
+        const auto row = test::rows<std::tuple<QStringList, QString, QString>>();
         const QStringList three{"a.mp4", "b.mp4", "c.mp4"};
-        QTest::newRow("first") << three << QString("a.mp4") << QString("b.mp4");
-        QTest::newRow("middle") << three << QString("b.mp4") << QString("c.mp4");
-        QTest::newRow("last") << three << QString("c.mp4") << QString("b.mp4");
-        QTest::newRow("only one") << QStringList{"a.mp4"} << QString("a.mp4") << QString();
+        row("first", {three, QString("a.mp4"), QString("b.mp4")});
+        row("middle", {three, QString("b.mp4"), QString("c.mp4")});
+        row("last", {three, QString("c.mp4"), QString("b.mp4")});
+        row("only one", {QStringList{"a.mp4"}, QString("a.mp4"), QString()});
     }
     void trashPicksTheVideoThatTakesItsPlace()
     {
-        QFETCH(QStringList, files);
-        QFETCH(QString, trashed);
-        QFETCH(QString, replacement);
+        const auto &[files, trashed, replacement] =
+            test::row<std::tuple<QStringList, QString, QString>>();
         LibraryHarness h(makeLibrary("trash", files));
         const QUrl video = h.url(trashed);
         h.settings->setCurrentVideo(video);

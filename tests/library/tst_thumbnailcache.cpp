@@ -1,3 +1,4 @@
+#include "Rows.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "TestMedia.h"
@@ -45,27 +46,23 @@ double difference(const QImage &a, const QImage &b)
 
 } // namespace
 
-Q_DECLARE_METATYPE(test::VideoSpec)
-
 class ThumbnailCacheTest : public QObject {
     Q_OBJECT
 
 private slots:
     void sizes_data()
     {
-        QTest::addColumn<test::VideoSpec>("video");
-        QTest::addColumn<QSize>("expected");
-        QTest::newRow("2160p fits the box") << spec(3840, 2160) << QSize(640, 360);
-        QTest::newRow("portrait 1080 x 1920") << spec(1080, 1920) << QSize(360, 640);
-        QTest::newRow("small is not enlarged") << spec(320, 180) << QSize(320, 180);
-        QTest::newRow("rotated a quarter turn") << spec(320, 180, 90) << QSize(180, 320);
-        QTest::newRow("turned upside down") << spec(320, 180, 180) << QSize(320, 180);
-        QTest::newRow("large and rotated") << spec(1280, 720, 270) << QSize(360, 640);
+        const auto row = test::rows<std::tuple<test::VideoSpec, QSize>>();
+        row("2160p fits the box", {spec(3840, 2160), QSize(640, 360)});
+        row("portrait 1080 x 1920", {spec(1080, 1920), QSize(360, 640)});
+        row("small is not enlarged", {spec(320, 180), QSize(320, 180)});
+        row("rotated a quarter turn", {spec(320, 180, 90), QSize(180, 320)});
+        row("turned upside down", {spec(320, 180, 180), QSize(320, 180)});
+        row("large and rotated", {spec(1280, 720, 270), QSize(360, 640)});
     }
     void sizes()
     {
-        QFETCH(test::VideoSpec, video);
-        QFETCH(QSize, expected);
+        const auto &[video, expected] = test::row<std::tuple<test::VideoSpec, QSize>>();
         ThumbnailCache cache;
         const auto image = poster(cache, QUrl::fromLocalFile(test::testVideo(video)));
         QVERIFY(image);

@@ -1,4 +1,5 @@
 #include "DBusMock.h"
+#include "Rows.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
 #include "platform/linux/ScreenDisplayServer.h"
@@ -72,22 +73,19 @@ private slots:
 
     void coverage_data()
     {
-        QTest::addColumn<QList<QRect>>("frames");
-        QTest::addColumn<bool>("uncovered");
-        QTest::newRow("nothing above") << QList<QRect>{} << true;
-        QTest::newRow("maximised") << QList<QRect>{{0, 0, 1920, 1080}} << false;
-        QTest::newRow("larger than the display") << QList<QRect>{{-10, -30, 1940, 1120}} << false;
-        QTest::newRow("one pixel short") << QList<QRect>{{0, 0, 1920, 1079}} << true;
-        QTest::newRow("two halves")
-            << QList<QRect>{{0, 0, 960, 1080}, {960, 0, 960, 1080}} << false;
-        QTest::newRow("overlapping pieces, a gap left")
-            << QList<QRect>{{0, 0, 1000, 1080}, {900, 0, 900, 1080}} << true;
-        QTest::newRow("on another display") << QList<QRect>{{1920, 0, 1920, 1080}} << true;
+        const auto row = test::rows<std::tuple<QList<QRect>, bool>>();
+        row("nothing above", {QList<QRect>{}, true});
+        row("maximised", {QList<QRect>{{0, 0, 1920, 1080}}, false});
+        row("larger than the display", {QList<QRect>{{-10, -30, 1940, 1120}}, false});
+        row("one pixel short", {QList<QRect>{{0, 0, 1920, 1079}}, true});
+        row("two halves", {QList<QRect>{{0, 0, 960, 1080}, {960, 0, 960, 1080}}, false});
+        row("overlapping pieces, a gap left",
+            {QList<QRect>{{0, 0, 1000, 1080}, {900, 0, 900, 1080}}, true});
+        row("on another display", {QList<QRect>{{1920, 0, 1920, 1080}}, true});
     }
     void coverage()
     {
-        QFETCH(QList<QRect>, frames);
-        QFETCH(bool, uncovered);
+        const auto &[frames, uncovered] = test::row<std::tuple<QList<QRect>, bool>>();
         QCOMPARE(anyPartUncovered(QRect(0, 0, 1920, 1080), frames), uncovered);
     }
 };

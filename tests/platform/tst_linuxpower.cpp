@@ -1,5 +1,6 @@
 #include "DBusMock.h"
 #include "FakePowerSources.h"
+#include "Rows.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
@@ -60,8 +61,6 @@ bool makeZone(const QString &root, int index, const QString &layout)
 }
 
 } // namespace
-
-Q_DECLARE_METATYPE(ThermalPressure)
 
 class LinuxPowerTest : public QObject {
     Q_OBJECT
@@ -218,34 +217,29 @@ private slots:
 
     void thermalPressureFromTripPoints_data()
     {
-        QTest::addColumn<QStringList>("zones");
-        QTest::addColumn<ThermalPressure>("pressure");
+        const auto row = test::rows<std::pair<QStringList, ThermalPressure>>(); // zones: pressure
         const QString trips = " active:50000 passive:80000 hot:90000 critical:100000";
         using P = ThermalPressure;
-        const auto row = [](const char *name, const QStringList &zones, ThermalPressure p) {
-            QTest::newRow(name) << zones << p;
-        };
-        row("no zones", {}, P::nominal);
-        row("cool", {"40000" + trips}, P::nominal);
-        row("fans running", {"50000" + trips}, P::fair);
-        row("at passive", {"80000" + trips}, P::serious);
-        row("between hot and critical", {"95000" + trips}, P::serious);
-        row("at critical", {"100000" + trips}, P::critical);
-        row("hot trip only", {"70000 hot:70000"}, P::serious);
-        row("no trip points", {"99000"}, P::nominal);
-        row("worst zone counts", {"40000" + trips, "101000 critical:100000", "85000" + trips},
-            P::critical);
-        row("no temperature", {"- passive:10000"}, P::nominal);
-        row("unreadable temperature", {"dir passive:10000"}, P::nominal);
-        row("garbage temperature", {"warm passive:10000"}, P::nominal);
-        row("disabled trip points", {"40000 passive:-273200 critical:0"}, P::nominal);
-        row("unknown trip type", {"40000 boiling:10000"}, P::nominal);
-        row("unreadable zone beside a hot one", {"- critical:1", "85000" + trips}, P::serious);
+        row("no zones", {{}, P::nominal});
+        row("cool", {{"40000" + trips}, P::nominal});
+        row("fans running", {{"50000" + trips}, P::fair});
+        row("at passive", {{"80000" + trips}, P::serious});
+        row("between hot and critical", {{"95000" + trips}, P::serious});
+        row("at critical", {{"100000" + trips}, P::critical});
+        row("hot trip only", {{"70000 hot:70000"}, P::serious});
+        row("no trip points", {{"99000"}, P::nominal});
+        row("worst zone counts",
+            {{"40000" + trips, "101000 critical:100000", "85000" + trips}, P::critical});
+        row("no temperature", {{"- passive:10000"}, P::nominal});
+        row("unreadable temperature", {{"dir passive:10000"}, P::nominal});
+        row("garbage temperature", {{"warm passive:10000"}, P::nominal});
+        row("disabled trip points", {{"40000 passive:-273200 critical:0"}, P::nominal});
+        row("unknown trip type", {{"40000 boiling:10000"}, P::nominal});
+        row("unreadable zone beside a hot one", {{"- critical:1", "85000" + trips}, P::serious});
     }
     void thermalPressureFromTripPoints()
     {
-        QFETCH(QStringList, zones);
-        QFETCH(ThermalPressure, pressure);
+        const auto &[zones, pressure] = test::row<std::pair<QStringList, ThermalPressure>>();
         QTemporaryDir root;
         for (int i = 0; i < zones.size(); ++i)
             QVERIFY(makeZone(root.path(), i, zones.at(i)));

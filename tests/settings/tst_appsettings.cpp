@@ -1,3 +1,4 @@
+#include "Rows.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "platform/LogSink.h"
@@ -123,19 +124,18 @@ private slots:
 
     void speedsAreClampedAndOneIsRemoved_data()
     {
-        QTest::addColumn<double>("requested");
-        QTest::addColumn<double>("kept"); // 1: no entry
-        QTest::newRow("above") << 2.0 << 1.5;
-        QTest::newRow("below") << 0.1 << 0.25;
-        QTest::newRow("inside") << 0.75 << 0.75;
-        QTest::newRow("near one") << 1.0005 << 1.0;
-        QTest::newRow("one") << 1.0 << 1.0;
-        QTest::newRow("not a number keeps the old") << qQNaN() << 0.5;
+        // kept: 1: no entry
+        const auto row = test::rows<std::tuple<double, double>>();
+        row("above", {2.0, 1.5});
+        row("below", {0.1, 0.25});
+        row("inside", {0.75, 0.75});
+        row("near one", {1.0005, 1.0});
+        row("one", {1.0, 1.0});
+        row("not a number keeps the old", {qQNaN(), 0.5});
     }
     void speedsAreClampedAndOneIsRemoved()
     {
-        QFETCH(double, requested);
-        QFETCH(double, kept);
+        const auto &[requested, kept] = test::row<std::tuple<double, double>>();
         Settings s;
         s->setSpeed(0.5, file("/a/x.mp4"));
         s->setSpeed(requested, file("/a/x.mp4"));
@@ -217,19 +217,16 @@ private slots:
     // an address that is no local folder, chosen or hand-edited, is no library at all.
     void choosingTheLibraryFolder_data()
     {
-        QTest::addColumn<QStringList>("storedChosenKept");
-        QTest::addColumn<int>("notices");
-        QTest::newRow("same again") << QStringList{"/srv/a/", "/srv/a", "/srv/a/"} << 0;
-        QTest::newRow("spelled otherwise")
-            << QStringList{"/srv/a/", "/srv/./x/../a", "/srv/a/"} << 0;
-        QTest::newRow("another") << QStringList{"/srv/a/", "/srv/b", "/srv/b"} << 1;
-        QTest::newRow("web address") << QStringList{"/srv/a/", "https://example.com/a/", ""} << 1;
-        QTest::newRow("stored share") << QStringList{"smb://nas/a", "smb://nas/a", ""} << 0;
+        const auto row = test::rows<std::tuple<QStringList, int>>();
+        row("same again", {QStringList{"/srv/a/", "/srv/a", "/srv/a/"}, 0});
+        row("spelled otherwise", {QStringList{"/srv/a/", "/srv/./x/../a", "/srv/a/"}, 0});
+        row("another", {QStringList{"/srv/a/", "/srv/b", "/srv/b"}, 1});
+        row("web address", {QStringList{"/srv/a/", "https://example.com/a/", ""}, 1});
+        row("stored share", {QStringList{"smb://nas/a", "smb://nas/a", ""}, 0});
     }
     void choosingTheLibraryFolder()
     {
-        QFETCH(QStringList, storedChosenKept);
-        QFETCH(int, notices);
+        const auto &[storedChosenKept, notices] = test::row<std::tuple<QStringList, int>>();
         const auto url = [&](int i) {
             const QString text = storedChosenKept[i];
             return text.startsWith('/') ? file(text) : QUrl(text);
@@ -247,21 +244,18 @@ private slots:
 
     void islandSources_data()
     {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QStringList>("kept");
-        QTest::newRow("unknown dropped") << QByteArray(R"(["music", "x"])") << QStringList{"music"};
-        QTest::newRow("empty array") << QByteArray("[]") << QStringList{};
-        QTest::newRow("case matters")
-            << QByteArray(R"(["Music", "claudeApp"])") << QStringList{"claudeApp"};
-        QTest::newRow("not strings")
-            << QByteArray(R"(["music", 3])") << QStringList{"chatGPT", "claudeCode", "music"};
-        QTest::newRow("stored sorted")
-            << QByteArray(R"(["music", "chatGPT"])") << QStringList{"chatGPT", "music"};
+        const auto row = test::rows<std::tuple<QByteArray, QStringList>>();
+        row("unknown dropped", {QByteArray(R"(["music", "x"])"), QStringList{"music"}});
+        row("empty array", {QByteArray("[]"), QStringList{}});
+        row("case matters", {QByteArray(R"(["Music", "claudeApp"])"), QStringList{"claudeApp"}});
+        row("not strings",
+            {QByteArray(R"(["music", 3])"), QStringList{"chatGPT", "claudeCode", "music"}});
+        row("stored sorted",
+            {QByteArray(R"(["music", "chatGPT"])"), QStringList{"chatGPT", "music"}});
     }
     void islandSources()
     {
-        QFETCH(QByteArray, file);
-        QFETCH(QStringList, kept);
+        const auto &[file, kept] = test::row<std::tuple<QByteArray, QStringList>>();
         QVERIFY(test::writeFile(storePath(), "{\"islandSources\": " + file + "}"));
         Settings()->persist();
         QCOMPARE(stored("islandSources").toArray(), QJsonArray::fromStringList(kept));

@@ -1,4 +1,5 @@
 #include "ManualAnimationDriver.h"
+#include "Rows.h"
 #include "TestMain.h"
 #include "platform/LogSink.h"
 #include "platform/Symbols.h"
@@ -88,20 +89,15 @@ private slots:
 
     void springMovesLikeTheDampedOscillator_data()
     {
-        QTest::addColumn<QByteArray>("spring");
-        QTest::addColumn<double>("response");
-        QTest::addColumn<double>("zeta");
-        QTest::newRow("the views' own") << QByteArray("Spring {}") << 0.38 << 0.82;
-        QTest::newRow("the island's")
-            << QByteArray("Spring { response: 0.42; dampingFraction: 0.78 }") << 0.42 << 0.78;
-        QTest::newRow("overdamped")
-            << QByteArray("Spring { response: 0.5; dampingFraction: 1.5 }") << 0.5 << 1.5;
+        const auto row = test::rows<std::tuple<QByteArray, double, double>>();
+        row("the views' own", {QByteArray("Spring {}"), 0.38, 0.82});
+        row("the island's",
+            {QByteArray("Spring { response: 0.42; dampingFraction: 0.78 }"), 0.42, 0.78});
+        row("overdamped", {QByteArray("Spring { response: 0.5; dampingFraction: 1.5 }"), 0.5, 1.5});
     }
     void springMovesLikeTheDampedOscillator()
     {
-        QFETCH(QByteArray, spring);
-        QFETCH(double, response);
-        QFETCH(double, zeta);
+        const auto &[spring, response, zeta] = test::row<std::tuple<QByteArray, double, double>>();
         test::ManualAnimationDriver clock;
         Qml qml;
         auto item =

@@ -64,14 +64,9 @@ bool DBusMock::addProperty(const QString &name, const QVariant &value)
 
 bool DBusMock::updateProperties(const QVariantMap &values)
 {
-    for (auto value = values.cbegin(); value != values.cend(); ++value) {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            m_name, m_path, QStringLiteral("org.freedesktop.DBus.Properties"),
-            QStringLiteral("Set"));
-        call << m_interface << value.key() << QVariant::fromValue(QDBusVariant(*value));
-        if (QDBusConnection::sessionBus().call(call).type() != QDBusMessage::ReplyMessage)
+    for (auto value = values.cbegin(); value != values.cend(); ++value)
+        if (!setProperty(value.key(), *value))
             return false;
-    }
     return true;
 }
 

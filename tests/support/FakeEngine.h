@@ -174,11 +174,6 @@ public:
     QList<DisplayInfo> list;
 };
 
-class FakeDisplayPower final : public DisplayPower {
-public:
-    using DisplayPower::setAsleep;
-};
-
 class FakeVisibility final : public DesktopVisibility {
 public:
     bool anyPartVisible(const QRect &frame) const override

@@ -12,7 +12,7 @@ namespace quintara::test {
 template <typename Row> auto rows()
 {
     QTest::addColumn<Row>("row");
-    return [](const char *name, const Row &row) { QTest::newRow(name) << row; };
+    return [](const QByteArray &name, const Row &row) { QTest::newRow(name.constData()) << row; };
 }
 template <typename Row> const Row &row()
 {

@@ -1,3 +1,4 @@
+#include "Rows.h"
 #include "TestMain.h"
 #include "TestMedia.h"
 #include "library/ThumbnailCache.h"
@@ -15,17 +16,15 @@ class PosterImagesTest : public QObject {
 private slots:
     void postersCoverTheSizeAskedFor_data()
     {
-        QTest::addColumn<QSize>("requested");
-        QTest::addColumn<QSize>("expected");
-        QTest::newRow("as taken") << QSize() << QSize(320, 180);
-        QTest::newRow("a square tile") << QSize(160, 160) << QSize(284, 160);
-        QTest::newRow("a width alone") << QSize(80, 0) << QSize(80, 45);
-        QTest::newRow("never enlarged") << QSize(1280, 720) << QSize(320, 180);
+        const auto row = test::rows<std::tuple<QSize, QSize>>();
+        row("as taken", {QSize(), QSize(320, 180)});
+        row("a square tile", {QSize(160, 160), QSize(284, 160)});
+        row("a width alone", {QSize(80, 0), QSize(80, 45)});
+        row("never enlarged", {QSize(1280, 720), QSize(320, 180)});
     }
     void postersCoverTheSizeAskedFor()
     {
-        QFETCH(QSize, requested);
-        QFETCH(QSize, expected);
+        const auto &[requested, expected] = test::row<std::tuple<QSize, QSize>>();
         ThumbnailCache cache;
         PosterImageProvider provider(cache);
         const QUrl video = QUrl::fromLocalFile(test::testVideo());

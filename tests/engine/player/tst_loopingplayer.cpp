@@ -1,4 +1,5 @@
 #include "Desktop.h"
+#include "Rows.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "TestMedia.h"
@@ -101,32 +102,22 @@ private slots:
         clip(1.0);
     }
 
+    // QUINTARA_RENDER, a render node, GALLIUM_DRIVER, LIBGL_ALWAYS_SOFTWARE: OpenGL chosen.
     void chooseRenderPath_data()
     {
-        QTest::addColumn<QString>("variable");
-        QTest::addColumn<bool>("renderNode");
-        QTest::addColumn<QString>("gallium");
-        QTest::addColumn<bool>("alwaysSoftware");
-        QTest::addColumn<bool>("openGL");
-        const auto row = [](const char *name, const char *variable, bool node, const char *gallium,
-                            bool software, bool gl) {
-            QTest::newRow(name) << QString(variable) << node << QString(gallium) << software << gl;
-        };
-        row("no gpu", "", false, "", false, false);
-        row("gpu", "", true, "", false, true);
-        row("gpu, llvmpipe forced", "", true, "llvmpipe", false, false);
-        row("gpu, always software", "", true, "", true, false);
-        row("override gl", "gl", false, "", false, true);
-        row("override sw", "SW", true, "", false, false);
-        row("unknown override", "vulkan", true, "", false, true);
+        const auto row = test::rows<std::tuple<QString, bool, QString, bool, bool>>();
+        row("no gpu", {"", false, "", false, false});
+        row("gpu", {"", true, "", false, true});
+        row("gpu, llvmpipe forced", {"", true, "llvmpipe", false, false});
+        row("gpu, always software", {"", true, "", true, false});
+        row("override gl", {"gl", false, "", false, true});
+        row("override sw", {"SW", true, "", false, false});
+        row("unknown override", {"vulkan", true, "", false, true});
     }
     void chooseRenderPath()
     {
-        QFETCH(QString, variable);
-        QFETCH(bool, renderNode);
-        QFETCH(QString, gallium);
-        QFETCH(bool, alwaysSoftware);
-        QFETCH(bool, openGL);
+        const auto &[variable, renderNode, gallium, alwaysSoftware, openGL] =
+            test::row<std::tuple<QString, bool, QString, bool, bool>>();
         QCOMPARE(quintara::chooseRenderPath(variable, renderNode, gallium, alwaysSoftware),
                  openGL ? RenderPath::openGL : RenderPath::software);
     }
@@ -189,21 +180,15 @@ private slots:
     {
         // SMPTE bars: colour bars in the upper part, green in the middle of them; black and
         // white patches below. A quarter turn (stored counter-clockwise) puts the bars left.
-        QTest::addColumn<int>("rotation");
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<QPoint>("green");
-        QTest::addColumn<QPoint>("notGreen");
-        QTest::newRow("upright") << 0 << QSize(320, 180) << QPoint(160, 40) << QPoint(160, 170);
-        QTest::newRow("quarter turn")
-            << 90 << QSize(180, 320) << QPoint(40, 160) << QPoint(170, 160);
-        QTest::newRow("half turn") << 180 << QSize(320, 180) << QPoint(160, 140) << QPoint(160, 10);
+        const auto row = test::rows<std::tuple<int, QSize, QPoint, QPoint>>();
+        row("upright", {0, QSize(320, 180), QPoint(160, 40), QPoint(160, 170)});
+        row("quarter turn", {90, QSize(180, 320), QPoint(40, 160), QPoint(170, 160)});
+        row("half turn", {180, QSize(320, 180), QPoint(160, 140), QPoint(160, 10)});
     }
     void rotationIsApplied()
     {
-        QFETCH(int, rotation);
-        QFETCH(QSize, size);
-        QFETCH(QPoint, green);
-        QFETCH(QPoint, notGreen);
+        const auto &[rotation, size, green, notGreen] =
+            test::row<std::tuple<int, QSize, QPoint, QPoint>>();
         LoopingPlayer player(
             QUrl::fromLocalFile(test::testVideo({.source = "smptehdbars", .rotation = rotation})));
         Stage stage(&player, size);
