@@ -1,15 +1,32 @@
-// The settings file as found on disk: read by the store and the settings, written back, and
-// read again to the same settings.
+// The settings file's contents: read by the store's decoding and the settings, written back
+// through the store's encoding, and read again to the same settings. Held in memory: the file
+// around the bytes only adds a disk sync per input.
 #include "FuzzSupport.h"
 #include "platform/linux/JsonFileStore.h"
 #include "settings/AppSettings.h"
 
-#include <QDir>
-#include <QFile>
-
 using namespace quintara;
 
 namespace {
+
+// The store's values without its file: what JsonFileStore keeps between reading and saving.
+class MemoryStore final : public KeyValueStore {
+public:
+    explicit MemoryStore(QJsonObject values) : m_values(std::move(values)) {}
+    QJsonValue value(const QString &key) const override { return m_values.value(key); }
+    void setValues(const QList<Entry> &entries) override
+    {
+        for (const auto &[key, value] : entries)
+            if (value.isUndefined())
+                m_values.remove(key);
+            else
+                m_values.insert(key, value);
+    }
+    const QJsonObject &values() const { return m_values; }
+
+private:
+    QJsonObject m_values;
+};
 
 bool sameSettings(const AppSettings &a, const AppSettings &b)
 {
@@ -25,20 +42,18 @@ bool sameSettings(const AppSettings &a, const AppSettings &b)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString folder = fuzz::environment().home() + QStringLiteral("/settings");
-    QDir(folder).removeRecursively(); // the file, and a copy an earlier input set aside
-    QDir().mkpath(folder);
-    const QString path = folder + QStringLiteral("/settings.json");
-    QFile file(path);
-    FUZZ_CHECK(file.open(QIODevice::WriteOnly));
-    file.write(reinterpret_cast<const char *>(data), qint64(size));
-    file.close();
-
-    JsonFileStore store(path);
+    fuzz::environment();
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    // A file that is not one object is kept aside and the defaults start afresh.
+    MemoryStore store(JsonFileStore::decode(bytes).value_or(QJsonObject()));
     AppSettings settings(store);
     settings.persist();
-    JsonFileStore written(path);
-    AppSettings reread(written);
+
+    const std::optional<QJsonObject> written =
+        JsonFileStore::decode(JsonFileStore::encode(store.values()));
+    FUZZ_CHECK(written && *written == store.values());
+    MemoryStore rereadStore(*written);
+    AppSettings reread(rereadStore);
     FUZZ_CHECK(sameSettings(settings, reread));
     return 0;
 }

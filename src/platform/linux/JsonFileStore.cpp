@@ -39,6 +39,20 @@ void JsonFileStore::setValues(const QList<Entry> &entries)
     save();
 }
 
+std::optional<QJsonObject> JsonFileStore::decode(const QByteArray &bytes)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    return document.object();
+}
+
+QByteArray JsonFileStore::encode(const QJsonObject &values)
+{
+    return QJsonDocument(values).toJson(QJsonDocument::Indented);
+}
+
 void JsonFileStore::load()
 {
     if (!QFileInfo::exists(m_path))
@@ -48,10 +62,8 @@ void JsonFileStore::load()
     if (file.open(QIODevice::ReadOnly))
         bytes = file.readAll();
     const bool read = file.isOpen() && file.error() == QFileDevice::NoError;
-    QJsonParseError error{};
-    const QJsonDocument document = read ? QJsonDocument::fromJson(bytes, &error) : QJsonDocument();
-    if (read && error.error == QJsonParseError::NoError && document.isObject()) {
-        m_values = document.object();
+    if (auto values = read ? decode(bytes) : std::nullopt) {
+        m_values = std::move(*values);
         return;
     }
     // Keep what the user had, readable or not; the defaults are written on the next change.
@@ -83,7 +95,7 @@ void JsonFileStore::save()
                       .arg(m_path, file.errorString()));
         return;
     }
-    file.write(QJsonDocument(m_values).toJson(QJsonDocument::Indented));
+    file.write(encode(m_values));
     if (!file.commit())
         log::line(QStringLiteral("Quintara: cannot write settings file %1: %2")
                       .arg(m_path, file.errorString()));

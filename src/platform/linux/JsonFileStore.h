@@ -3,6 +3,7 @@
 #include "platform/KeyValueStore.h"
 
 #include <QJsonObject>
+#include <optional>
 
 namespace quintara {
 
@@ -20,6 +21,11 @@ public:
     void setValues(const QList<Entry> &entries) override;
 
     const QString &path() const { return m_path; }
+
+    // The file's contents as the store reads and writes them: one JSON object, or nothing when
+    // the bytes are not one.
+    static std::optional<QJsonObject> decode(const QByteArray &bytes);
+    static QByteArray encode(const QJsonObject &values);
 
 private:
     void load();
