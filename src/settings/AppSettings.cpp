@@ -80,6 +80,8 @@ void AppSettings::load()
         m_libraryFolder = defaultLibrary();
     else if (!folderPath(library).isEmpty())
         m_libraryFolder = library;
+    else
+        m_unusableLibrary = m_defaults.value(keys::libraryFolder);
     m_currentVideo = urlFrom(m_defaults.value(keys::currentVideo));
     m_spanScreens = boolOr(m_defaults.value(keys::spanScreens), true);
 
@@ -145,7 +147,8 @@ void AppSettings::persist()
     sources.sort();
 
     m_defaults.setValues({
-        {keys::libraryFolder, urlValue(m_libraryFolder)},
+        {keys::libraryFolder,
+         m_libraryFolder.isEmpty() ? m_unusableLibrary : urlValue(m_libraryFolder)},
         {keys::currentVideo, urlValue(m_currentVideo)},
         {keys::spanScreens, m_spanScreens},
         {keys::screenVideos, screens},
@@ -167,6 +170,7 @@ void AppSettings::setLibraryFolder(const QUrl &value)
         persist();
         return;
     }
+    m_unusableLibrary = QJsonValue(QJsonValue::Undefined); // the user's choice replaces it
     assign(m_libraryFolder, folderPath(value).isEmpty() ? QUrl() : value,
            &AppSettings::libraryFolderWillChange, &AppSettings::libraryFolderChanged);
 }

@@ -175,6 +175,9 @@ private:
 
     KeyValueStore &m_defaults;
     QUrl m_libraryFolder;
+    // A stored folder that is no local folder: written back as found while the setting is none,
+    // so that the next run reads none again rather than the default.
+    QJsonValue m_unusableLibrary{QJsonValue::Undefined};
     QUrl m_currentVideo;
     bool m_spanScreens = true;
     ScreenVideos m_screenVideos;

@@ -214,32 +214,40 @@ private slots:
     }
 
     // The library folder in one spelling: choosing it again, however spelled, notifies nothing;
-    // an address that is no local folder, chosen or hand-edited, is no library at all.
+    // an address that is no local folder, chosen or hand-edited, is no library at all, and a
+    // hand-edited one stays none on the next run while a chosen none gives way to the default.
     void choosingTheLibraryFolder_data()
     {
         const auto row = test::rows<std::tuple<QStringList, int>>();
-        row("same again", {QStringList{"/srv/a/", "/srv/a", "/srv/a/"}, 0});
-        row("spelled otherwise", {QStringList{"/srv/a/", "/srv/./x/../a", "/srv/a/"}, 0});
-        row("another", {QStringList{"/srv/a/", "/srv/b", "/srv/b"}, 1});
-        row("web address", {QStringList{"/srv/a/", "https://example.com/a/", ""}, 1});
-        row("stored share", {QStringList{"smb://nas/a", "smb://nas/a", ""}, 0});
+        row("same again", {QStringList{"/srv/a/", "/srv/a", "/srv/a/", "/srv/a/"}, 0});
+        row("spelled otherwise",
+            {QStringList{"/srv/a/", "/srv/./x/../a", "/srv/a/", "/srv/a/"}, 0});
+        row("another", {QStringList{"/srv/a/", "/srv/b", "/srv/b", "/srv/b"}, 1});
+        row("web address", {QStringList{"/srv/a/", "https://example.com/a/", "", "default"}, 1});
+        row("stored share", {QStringList{"smb://nas/a", "smb://nas/a", "", ""}, 0});
+        row("stored garble", {QStringList{"fileh//:/ome/a:/", "", "", ""}, 0});
     }
     void choosingTheLibraryFolder()
     {
-        const auto &[storedChosenKept, notices] = test::row<std::tuple<QStringList, int>>();
+        const auto &[storedChosenKeptReloaded, notices] = test::row<std::tuple<QStringList, int>>();
         const auto url = [&](int i) {
-            const QString text = storedChosenKept[i];
+            const QString text = storedChosenKeptReloaded[i];
+            if (text == "default")
+                return AppSettings::defaultLibrary();
             return text.startsWith('/') ? file(text) : QUrl(text);
         };
         QVERIFY(test::writeFile(
             storePath(),
             QJsonDocument(QJsonObject{{"libraryFolder", url(0).toString()}}).toJson()));
-        Settings s;
-        int heard = 0;
-        connect(&s.settings, &AppSettings::libraryFolderWillChange, this, [&] { ++heard; });
-        s->setLibraryFolder(url(1));
-        QCOMPARE(s->libraryFolder(), url(2));
-        QCOMPARE(heard, notices);
+        {
+            Settings s;
+            int heard = 0;
+            connect(&s.settings, &AppSettings::libraryFolderWillChange, this, [&] { ++heard; });
+            s->setLibraryFolder(url(1));
+            QCOMPARE(s->libraryFolder(), url(2));
+            QCOMPARE(heard, notices);
+        }
+        QCOMPARE(Settings()->libraryFolder(), url(3));
     }
 
     void islandSources_data()
