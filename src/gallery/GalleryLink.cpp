@@ -6,7 +6,9 @@ namespace quintara {
 
 std::optional<QStringList> galleryLinkIds(const QUrl &link)
 {
-    if (link.scheme() != QLatin1String("quintara") || link.host() != QLatin1String("add"))
+    // An invalid link still answers scheme() and host(); its query is not to be trusted.
+    if (!link.isValid() || link.scheme() != QLatin1String("quintara") ||
+        link.host() != QLatin1String("add"))
         return std::nullopt;
     const auto items = QUrlQuery(link).queryItems(QUrl::FullyDecoded);
     for (const auto &[name, value] : items)

@@ -121,7 +121,8 @@ private slots:
                                   {in.arg("Adding 2 wallpapers\u2026"), added.arg("Bay")},
                                   2,
                                   "b.mp4"});
-        for (const char *link : {"", "ids=", "quintara://remove?id=a", "https://add?id=a"})
+        for (const char *link :
+             {"", "ids=", "quintara://remove?id=a", "https://add?id=a", "quintara://add:x?id=a"})
             row(link, {link, true, {}, 0, playing});
     }
     void links()
