@@ -10,9 +10,12 @@ using namespace quintara;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString folder = fuzz::environment().home() + QStringLiteral("/library");
+    // An unreadable file is kept aside under the next free name: left to pile up, the search
+    // for that name would make every input slower than the last.
+    QDir(folder).removeRecursively();
     QDir().mkpath(folder);
     QFile file(folder + QLatin1Char('/') + QLatin1String(CategoryStore::fileName));
-    FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    FUZZ_CHECK(file.open(QIODevice::WriteOnly));
     file.write(reinterpret_cast<const char *>(data), qint64(size));
     file.close();
 
