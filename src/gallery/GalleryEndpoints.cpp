@@ -78,10 +78,14 @@ GalleryEndpoints resolveGalleryEndpoints(const QString &environmentGallery,
 
 GalleryEndpoints galleryEndpoints()
 {
-    return resolveGalleryEndpoints(qEnvironmentVariable("QUINTARA_GALLERY_URL"),
-                                   QStringLiteral(QUINTARA_GALLERY_URL),
-                                   qEnvironmentVariable("QUINTARA_STATS_URL"),
-                                   QStringLiteral(QUINTARA_STATS_URL), sampleGalleryFolder());
+    GalleryEndpoints endpoints = resolveGalleryEndpoints(
+        qEnvironmentVariable("QUINTARA_GALLERY_URL"), QStringLiteral(QUINTARA_GALLERY_URL),
+        qEnvironmentVariable("QUINTARA_STATS_URL"), QStringLiteral(QUINTARA_STATS_URL),
+        sampleGalleryFolder());
+    // Which of the several places won is not visible anywhere else.
+    log::line(QStringLiteral("Quintara: gallery catalog %1")
+                  .arg(endpoints.catalog.toString(QUrl::PreferLocalFile)));
+    return endpoints;
 }
 
 } // namespace quintara

@@ -26,7 +26,7 @@ GalleryEndpoints resolveGalleryEndpoints(const QString &environmentGallery,
 
 // This run's endpoints: QUINTARA_GALLERY_URL and QUINTARA_STATS_URL override the build's
 // addresses; without any, the sample gallery installed beside the program (or the build tree's)
-// is used.
+// is used. The log says which catalog that is.
 GalleryEndpoints galleryEndpoints();
 
 } // namespace quintara
