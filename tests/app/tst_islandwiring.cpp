@@ -5,6 +5,8 @@
 #include "VirtualScheduler.h"
 #include "app/AppDelegate.h"
 
+#include <QQuickWindow>
+
 using namespace quintara;
 using namespace std::chrono_literals;
 

@@ -20,18 +20,22 @@ namespace {
 
 const QColor desktopColour(255, 0, 255);
 
-// A plain window under the island, covering the screen, that keeps the clicks it receives.
+// A plain window under the island that keeps the clicks it receives. It leaves the bottom row of
+// the screen uncovered, or the window manager would count it as full-screen.
 class Underneath final : public QRasterWindow {
 public:
     Underneath()
     {
         setFlags(Qt::Window | Qt::FramelessWindowHint);
-        setGeometry(QGuiApplication::primaryScreen()->geometry());
+        setGeometry(QGuiApplication::primaryScreen()->geometry().adjusted(0, 0, 0, -1));
     }
     QList<QPoint> clicks;
 
 protected:
-    void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), desktopColour); }
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter(this).fillRect(QRect(QPoint(), size()), desktopColour);
+    }
     void mousePressEvent(QMouseEvent *event) override
     {
         clicks << event->globalPosition().toPoint();
@@ -76,7 +80,8 @@ struct Island {
 
 QPoint topCentre(int y)
 {
-    return {QGuiApplication::primaryScreen()->geometry().center().x(), y};
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    return {screen.left() + screen.width() / 2, y};
 }
 
 } // namespace
@@ -115,9 +120,9 @@ private slots:
         const QString props = test::run("xprop", {"-id", id, "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE",
                                                   "_NET_WM_DESKTOP", "WM_HINTS"});
         for (const char *expected :
-             {"_NET_WM_WINDOW_TYPE_NOTIFICATION", "_NET_WM_STATE_STICKY",
-              "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER",
-              "_NET_WM_DESKTOP(CARDINAL) = 4294967295", "accepts input or input focus: False"})
+             {"_NET_WM_WINDOW_TYPE_NOTIFICATION", "_NET_WM_STATE_SKIP_TASKBAR",
+              "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_DESKTOP(CARDINAL) = 4294967295",
+              "accepts input or input focus: False"})
             QVERIFY2(props.contains(expected), qPrintable(props));
         const QString geometry = test::run("xwininfo", {"-id", id});
         const int left = topCentre(0).x() - 280;

@@ -58,8 +58,15 @@ double changedShare(const QImage &a, const QImage &b, int step)
 
 void pointerTo(QPoint position, bool click)
 {
-    QStringList arguments{"mousemove", QString::number(position.x()),
-                          QString::number(position.y())};
+    // The last pixel as a mouse moves, relatively: an absolute jump makes no raw motion.
+    const int step = position.y() > 0 ? 1 : -1;
+    QStringList arguments{"mousemove",
+                          QString::number(position.x()),
+                          QString::number(position.y() - step),
+                          "mousemove_relative",
+                          "--",
+                          "0",
+                          QString::number(step)};
     if (click)
         arguments << "click"
                   << "1";

@@ -16,7 +16,7 @@ QImage screenshot(const QRect &area = {});
 double litShare(const QImage &image, QRect area = {}, int step = 4);
 // Share of the sampled pixels that differ between two images (1 when their sizes differ).
 double changedShare(const QImage &a, const QImage &b, int step = 2);
-// Moves the pointer, and clicks there with the first button when `click`, through XTEST.
+// Moves the pointer, as a mouse would, and clicks there with the first button when `click`.
 void pointerTo(QPoint position, bool click = false);
 // The smallest rectangle holding every pixel of `image` inside `area` that differs from
 // `background`; empty when there is none.

@@ -18,8 +18,9 @@ X11PointerMonitor::X11PointerMonitor(QObject *parent) : PointerMonitor(parent)
     const xcb_query_extension_reply_t *xinput = xcb_get_extension_data(c, &xcb_input_id);
     if (!xinput || !xinput->present)
         return;
-    xcb_input_xi_query_version_reply_t *version =
-        xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr);
+    xcb_input_xi_query_version_reply_t *version = xcb_input_xi_query_version_reply(
+        c, xcb_input_xi_query_version(c, XCB_INPUT_MAJOR_VERSION, XCB_INPUT_MINOR_VERSION),
+        nullptr);
     if (version && version->major_version >= 2)
         m_opcode = xinput->major_opcode;
     free(version);

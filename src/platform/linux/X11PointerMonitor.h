@@ -7,8 +7,9 @@
 namespace quintara {
 
 // XInput 2 raw motion on the root window, which the server sends whatever window the pointer is
-// over; after each burst of motion events one pointer query reads where the pointer is. Selected
-// for the master devices only, beside Qt's own selections on the same connection.
+// over (for the motion of input devices: a pointer moved through XTEST to an absolute position
+// makes none); after each burst of motion events one pointer query reads where the pointer is.
+// Selected for the master devices only, beside Qt's own selections on the same connection.
 class X11PointerMonitor final : public PointerMonitor, public QAbstractNativeEventFilter {
     Q_OBJECT
 public:
