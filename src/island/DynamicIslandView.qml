@@ -21,20 +21,8 @@ Item {
     readonly property string mode: model.mode
     readonly property real notch: model.hasNotch ? model.notchHeight : 0
 
-    component IslandSpring: Spring {
-        response: view.model.springResponse
-        dampingFraction: view.model.springDamping
-    }
-    // The content of one mode, which fades in and grows from `from` when its mode comes.
-    component ModeContent: Item {
-        property bool shown
-        property real from: 1
-        opacity: shown ? 1 : 0
-        scale: shown ? 1 : from
-        visible: opacity > 0.01
-        Behavior on opacity { IslandSpring {} }
-        Behavior on scale { IslandSpring {} }
-    }
+    readonly property real response: model.springResponse
+    readonly property real dampingFraction: model.springDamping
 
     // The shadow: layers of faint black around the pill, 18 wide, 8 down.
     Repeater {
@@ -64,10 +52,30 @@ Item {
         height: view.model.size.height
         opacity: view.model.size.width === 0 && view.model.size.height === 0 ? 0 : 1
         clip: true
-        Behavior on width { IslandSpring {} }
-        Behavior on height { IslandSpring {} }
-        Behavior on radius { IslandSpring {} }
-        Behavior on opacity { IslandSpring {} }
+        Behavior on width {
+            Spring {
+                response: view.response
+                dampingFraction: view.dampingFraction
+            }
+        }
+        Behavior on height {
+            Spring {
+                response: view.response
+                dampingFraction: view.dampingFraction
+            }
+        }
+        Behavior on radius {
+            Spring {
+                response: view.response
+                dampingFraction: view.dampingFraction
+            }
+        }
+        Behavior on opacity {
+            Spring {
+                response: view.response
+                dampingFraction: view.dampingFraction
+            }
+        }
 
         Rectangle {
             anchors.fill: parent
@@ -88,6 +96,8 @@ Item {
             height: view.model.size.height
 
             ModeContent {
+                response: view.response
+                dampingFraction: view.dampingFraction
                 shown: view.mode === "resting"
                 width: parent.width
                 height: parent.height
@@ -97,6 +107,8 @@ Item {
                 }
             }
             ModeContent {
+                response: view.response
+                dampingFraction: view.dampingFraction
                 shown: view.mode === "event"
                 from: 0.9
                 y: view.notch
@@ -108,6 +120,8 @@ Item {
                 }
             }
             ModeContent {
+                response: view.response
+                dampingFraction: view.dampingFraction
                 shown: view.mode === "expanded"
                 from: 0.94
                 x: 14

@@ -140,6 +140,22 @@ private slots:
                  qPrintable(stacking));
     }
 
+    // A top panel's strut is the island's menu bar.
+    void topPanelSetsTheMenuBarHeight()
+    {
+        Island island;
+        QCOMPARE(island.controller.model().geometry().menuBarHeight, 0.0);
+        auto panel = std::make_unique<QRasterWindow>();
+        panel->setGeometry(0, 0, 200, 28);
+        panel->show();
+        QVERIFY(QTest::qWaitForWindowExposed(panel.get()));
+        test::run("xprop", {"-id", QString::number(panel->winId()), "-f", "_NET_WM_STRUT_PARTIAL",
+                            "32c", "-set", "_NET_WM_STRUT_PARTIAL", "0,0,28,0,0,0,0,0,0,199,0,0"});
+        QTRY_COMPARE_WITH_TIMEOUT(island.controller.model().geometry().menuBarHeight, 28.0, 10000);
+        panel.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(island.controller.model().geometry().menuBarHeight, 0.0, 10000);
+    }
+
     void hotRect_data()
     {
         QTest::addColumn<bool>("activity");
