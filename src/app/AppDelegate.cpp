@@ -131,7 +131,7 @@ void AppDelegate::setupPowerRules()
 void AppDelegate::setupIsland()
 {
     m_island = std::make_unique<DynamicIslandController>(m_settings, m_scheduler,
-                                                         m_islandServices(), nullptr);
+                                                         m_islandServices(), &m_views.engine());
     IslandModel &model = m_island->model();
     connect(&model, &IslandModel::togglePauseRequested, this, [this] {
         WallpaperController &controller = wallpaperController();

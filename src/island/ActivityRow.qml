@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
 import Quintara.Settings
 
@@ -17,13 +16,10 @@ RowLayout {
     Item {
         Layout.preferredWidth: 28
         Layout.fillHeight: true
-        BusyIndicator {
+        Spinner {
             anchors.centerIn: parent
             visible: row.activityState === "running"
-            running: visible
-            width: 18
-            height: 18
-            palette.dark: Brand.accent
+            color: Brand.accent
         }
         Symbol {
             anchors.centerIn: parent

@@ -96,6 +96,12 @@ DynamicIslandController::~DynamicIslandController()
 void DynamicIslandController::makeView(QQmlEngine &engine)
 {
     QQmlComponent component(&engine, viewUrl);
+    // Qt 6.4 crashes making a component that did not load.
+    if (component.isError()) {
+        log::line(QStringLiteral("Quintara: the island's view did not load: ") +
+                  component.errorString());
+        return;
+    }
     QObject *made = component.createWithInitialProperties(
         {{QStringLiteral("model"), QVariant::fromValue(m_model.get())}});
     m_view = qobject_cast<QQuickItem *>(made);
@@ -107,7 +113,8 @@ void DynamicIslandController::makeView(QQmlEngine &engine)
     }
     m_view->setParentItem(m_window->contentItem());
     m_view->setSize(QSizeF(windowSize));
-    for (const char *signal : {SIGNAL(pillRectChanged()), SIGNAL(pillRadiusChanged())})
+    for (const char *signal :
+         {SIGNAL(pillRectChanged()), SIGNAL(pillRadiusChanged()), SIGNAL(menuRectChanged())})
         connect(m_view, signal, this, SLOT(updateDrawnRegion()));
     connect(m_view, SIGNAL(menuOpenChanged()), this, SLOT(updateInputRegion()));
     updateDrawnRegion();
@@ -117,7 +124,9 @@ void DynamicIslandController::updateDrawnRegion()
 {
     const QRectF pill = m_view ? m_view->property("pillRect").toRectF() : QRectF();
     const double radius = m_view ? m_view->property("pillRadius").toDouble() : 0;
-    m_services.window->setDrawnRegion(*m_window, pillRegion(pill, radius));
+    // An open menu reaches below the pill.
+    const QRect menu = m_view ? m_view->property("menuRect").toRectF().toAlignedRect() : QRect();
+    m_services.window->setDrawnRegion(*m_window, pillRegion(pill, radius) | menu);
 }
 
 void DynamicIslandController::setSources(const IslandSourceSet &sources)

@@ -17,6 +17,7 @@ Item {
     readonly property real pillRadius: pill.radius
     // A menu is open and may reach beyond the pill.
     readonly property bool menuOpen: expanded.menuOpen
+    readonly property rect menuRect: expanded.menuRect
 
     readonly property string mode: model.mode
     readonly property real notch: model.hasNotch ? model.notchHeight : 0

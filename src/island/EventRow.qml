@@ -34,7 +34,7 @@ RowLayout {
             visible: row.model.eventPicture === "symbol"
             radius: width / 2
             color: Qt.rgba(Brand.accent.r, Brand.accent.g, Brand.accent.b, 0.18)
-            Symbol {
+            SwapSymbol {
                 anchors.centerIn: parent
                 name: row.model.eventIcon
                 size: 13

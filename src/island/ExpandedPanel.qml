@@ -1,3 +1,4 @@
+import QtQml.Models
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
@@ -11,6 +12,13 @@ ColumnLayout {
     required property IslandModel model
     // A menu of the panel is open (it may reach beyond the island).
     readonly property bool menuOpen: speedMenu.opened
+    // Where the open menu is drawn, in the window.
+    readonly property rect menuRect: {
+        if (!speedMenu.opened)
+            return Qt.rect(0, 0, 0, 0)
+        const corner = speedCapsule.mapToItem(null, speedMenu.x, speedMenu.y)
+        return Qt.rect(corner.x, corner.y, speedMenu.width, speedMenu.height)
+    }
 
     spacing: 10
 
@@ -69,6 +77,7 @@ ColumnLayout {
                 onClicked: panel.model.shuffle()
             }
             Item {
+                id: speedCapsule
                 implicitWidth: 44
                 implicitHeight: 30
                 Accessible.role: Accessible.ButtonMenu
@@ -96,14 +105,16 @@ ColumnLayout {
                 ToolTip.delay: 600
                 Menu {
                     id: speedMenu
-                    Repeater {
-                        model: panel.model.speedChoices
-                        MenuItem {
-                            required property var modelData
-                            text: modelData.title
-                            onTriggered: panel.model.setSpeed(modelData.speed)
-                        }
+                }
+                Instantiator {
+                    model: panel.model.speedChoices
+                    delegate: MenuItem {
+                        required property var modelData
+                        text: modelData.title
+                        onTriggered: panel.model.setSpeed(modelData.speed)
                     }
+                    onObjectAdded: (index, item) => speedMenu.insertItem(index, item)
+                    onObjectRemoved: (index, item) => speedMenu.removeItem(item)
                 }
             }
             IslandButton {

@@ -26,19 +26,11 @@ Item {
                                 : Qt.rgba(1, 1, 1, hover.hovered ? 0.2 : 0.1)
         Behavior on color { ColorAnimation { duration: 150 } }
     }
-    Symbol {
-        id: symbol
+    SwapSymbol {
         anchors.centerIn: parent
         name: button.icon
         size: button.prominent ? 15 : 13
         color: button.prominent ? "black" : "white"
-        Behavior on name {
-            SequentialAnimation {
-                NumberAnimation { target: symbol; property: "scale"; to: 0.6; duration: 80 }
-                PropertyAction {}
-                NumberAnimation { target: symbol; property: "scale"; to: 1; duration: 120 }
-            }
-        }
     }
     HoverHandler {
         id: hover

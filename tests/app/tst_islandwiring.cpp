@@ -141,8 +141,6 @@ private slots:
             << QStringList{"chatGPT"} << true << QStringList{"ChatGPT"} << 0;
         QTest::newRow("Claude app chats")
             << QStringList{"claudeApp"} << false << QStringList{"Claude"} << 1;
-        QTest::newRow("both") << QStringList{"chatGPT", "claudeApp"} << true
-                              << QStringList{"ChatGPT", "Claude"} << 1;
     }
     void sourcesStartTheirWatchers()
     {

@@ -101,7 +101,6 @@ private slots:
             << flat << false << 0 << "resting" << QSizeF(0, 0);
         QTest::newRow("music, low panel") << flat << true << 0 << "resting" << QSizeF(300, 30);
         QTest::newRow("music, tall panel") << panel << true << 0 << "resting" << QSizeF(300, 40);
-        QTest::newRow("activity") << flat << false << 1 << "resting" << QSizeF(300, 30);
         QTest::newRow("notch") << notch << false << 0 << "resting" << QSizeF(284, 32);
         QTest::newRow("event") << flat << false << 0 << "event" << QSizeF(380, 60);
         QTest::newRow("event, notch 200") << notch << false << 0 << "event" << QSizeF(380, 92);

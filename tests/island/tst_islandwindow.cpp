@@ -1,8 +1,13 @@
 #include "Desktop.h"
+#include "IslandScenes.h"
+#include "ManualAnimationDriver.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
+#include "app/ViewEngine.h"
+#include "engine/player/RenderPath.h"
 #include "island/DynamicIslandController.h"
+#include "library/ThumbnailCache.h"
 #include "platform/linux/X11IslandWindow.h"
 #include "platform/linux/X11PointerMonitor.h"
 
@@ -15,7 +20,7 @@ using namespace quintara;
 using namespace std::chrono_literals;
 
 // The island's window on a real X server with openbox and no compositor: its place among the
-// windows, clicks passing through it, the pointer expanding it.
+// windows, clicks passing through it, the pointer expanding it, and what it draws.
 namespace {
 
 const QColor desktopColour(255, 0, 255);
@@ -42,24 +47,12 @@ protected:
     }
 };
 
-// Counts the presses that reach a window.
-class Presses final : public QObject {
-public:
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        count += event->type() == QEvent::MouseButtonPress;
-        return false;
-    }
-};
-
 struct Island {
     test::MemoryStore store;
     AppSettings settings{store};
     test::VirtualScheduler scheduler;
-    DynamicIslandController controller{settings, scheduler, services(), nullptr};
+    ViewEngine views{settings, ThumbnailCache::shared()};
+    DynamicIslandController controller{settings, scheduler, services(), &views.engine()};
 
     static IslandServices services()
     {
@@ -68,12 +61,6 @@ struct Island {
         services.pointer = std::make_unique<X11PointerMonitor>();
         services.chatQueue = std::make_unique<InlineWorkQueue>();
         return services;
-    }
-    void running()
-    {
-        controller.activities().report(
-            {{"source", "Claude Code"}, {"id", "a"}, {"state", "running"}, {"title", "Fix"}});
-        scheduler.advance(10s); // past its event
     }
     QString mode() { return controller.model().modeName(); }
 };
@@ -90,6 +77,21 @@ class IslandWindowTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<Underneath> m_underneath;
+    std::unique_ptr<test::ManualAnimationDriver> m_animations;
+
+    // Runs the island's motion to its end and waits for the frame that shows it.
+    void settle(QQuickWindow &window)
+    {
+        // The animations start the clock a turn or two of the event loop after they begin.
+        QTRY_VERIFY(m_animations->isRunning());
+        for (int step = 0; step < 200; ++step) {
+            QCoreApplication::processEvents();
+            m_animations->advanceBy(16);
+        }
+        QSignalSpy frames(&window, &QQuickWindow::frameSwapped);
+        window.update();
+        QVERIFY(frames.wait(10000));
+    }
 
     // Clicks at `position` and waits until the window underneath has it.
     bool clickReachesUnderneath(QPoint position)
@@ -104,6 +106,8 @@ private slots:
     {
         if (QGuiApplication::platformName() != "xcb")
             QSKIP("needs an X server with a window manager (run under scripts/lib/test-session)");
+        configureRenderPath(); // windows render on this thread, on the animation clock below
+        m_animations = std::make_unique<test::ManualAnimationDriver>();
         m_underneath = std::make_unique<Underneath>();
         m_underneath->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_underneath.get()));
@@ -114,16 +118,20 @@ private slots:
         Island island;
         island.controller.setShown(true);
         const QString id = QString::number(island.controller.window().winId());
-        QTRY_VERIFY_WITH_TIMEOUT(
-            test::run("xprop", {"-id", id, "_NET_WM_STATE"}).contains("_NET_WM_STATE_ABOVE"),
-            10000);
-        const QString props = test::run("xprop", {"-id", id, "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE",
-                                                  "_NET_WM_DESKTOP", "WM_HINTS"});
-        for (const char *expected :
-             {"_NET_WM_WINDOW_TYPE_NOTIFICATION", "_NET_WM_STATE_SKIP_TASKBAR",
-              "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_DESKTOP(CARDINAL) = 4294967295",
-              "accepts input or input focus: False"})
-            QVERIFY2(props.contains(expected), qPrintable(props));
+        // The window manager applies the states some time after the window maps.
+        QString props;
+        const auto applied = [&] {
+            props = test::run("xprop", {"-id", id, "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE",
+                                        "_NET_WM_DESKTOP", "WM_HINTS"});
+            for (const char *expected :
+                 {"_NET_WM_WINDOW_TYPE_NOTIFICATION", "_NET_WM_STATE_ABOVE",
+                  "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER",
+                  "_NET_WM_DESKTOP(CARDINAL) = 4294967295", "accepts input or input focus: False"})
+                if (!props.contains(expected))
+                    return false;
+            return true;
+        };
+        QVERIFY2(QTest::qWaitFor(applied, 10000), qPrintable(props));
         const QString geometry = test::run("xwininfo", {"-id", id});
         const int left = topCentre(0).x() - 280;
         QVERIFY2(geometry.contains(QStringLiteral("Absolute upper-left X:  %1\n").arg(left)) &&
@@ -156,44 +164,75 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(island.controller.model().geometry().menuBarHeight, 0.0, 10000);
     }
 
-    void hotRect_data()
-    {
-        QTest::addColumn<bool>("activity");
-        QTest::addColumn<QRectF>("rect");
-        const double mid = topCentre(0).x();
-        QTest::newRow("invisible: the strip") << false << QRectF(mid - 120, 0, 240, 4);
-        QTest::newRow("resting pill") << true << QRectF(mid - 150, 0, 300, 30);
-    }
-    void hotRect()
-    {
-        QFETCH(bool, activity);
-        QFETCH(QRectF, rect);
-        Island island;
-        if (activity)
-            island.running();
-        QCOMPARE(island.controller.hotRect(), rect);
-    }
-
-    // Clicks pass through the window except over the island while the pointer is there.
+    // Clicks pass through the window except over the island while the pointer is there, where
+    // they reach its buttons.
     void clicksPassUnlessHovered()
     {
         Island island;
-        island.running();
+        test::stageIsland(island.controller, island.scheduler, "resting with an activity");
         island.controller.setShown(true);
         QVERIFY(QTest::qWaitForWindowExposed(&island.controller.window()));
-        Presses presses;
-        island.controller.window().installEventFilter(&presses);
+        QSignalSpy shuffles(&island.controller.model(), &IslandModel::shuffleRequested);
 
         QVERIFY(clickReachesUnderneath(topCentre(200)));
         QCOMPARE(island.mode(), "resting");
         test::pointerTo(topCentre(12));
         QTRY_COMPARE_WITH_TIMEOUT(island.mode(), "expanded", 10000);
-        test::pointerTo(topCentre(120), true); // inside the expanded island
-        QTRY_COMPARE_WITH_TIMEOUT(presses.count, 1, 10000);
+        settle(island.controller.window());
+        auto *shuffle = island.controller.view()->findChild<QQuickItem *>("shuffleButton");
+        QVERIFY(shuffle);
+        const QPointF centre(shuffle->width() / 2, shuffle->height() / 2);
+        m_underneath->clicks.clear();
+        test::pointerTo(shuffle->mapToGlobal(centre).toPoint(), true);
+        QTRY_COMPARE_WITH_TIMEOUT(shuffles.count(), 1, 10000);
         QVERIFY(m_underneath->clicks.isEmpty());
         test::pointerTo(topCentre(600));
         QTRY_COMPARE_WITH_TIMEOUT(island.mode(), "resting", 10000);
         QVERIFY(clickReachesUnderneath(topCentre(200)));
+    }
+
+    // Without a compositor the window is cut to the pill: the screen shows the pill at the
+    // island's size and the window underneath everywhere else.
+    void eachModeDrawsOnlyThePill_data()
+    {
+        QTest::addColumn<QString>("scene");
+        QTest::addColumn<QSize>("size");
+        const QList<QSize> sizes{{300, 30}, {380, 60}, {460, 104 + 64 + 2 * 40 + 3 * 10 + 28}};
+        for (int i = 0; i < sizes.size(); ++i)
+            QTest::newRow(qPrintable(test::islandScenes[i])) << test::islandScenes[i] << sizes[i];
+    }
+    void eachModeDrawsOnlyThePill()
+    {
+        QFETCH(QString, scene);
+        QFETCH(QSize, size);
+        Island island;
+        island.controller.setShown(true);
+        QVERIFY(QTest::qWaitForWindowExposed(&island.controller.window()));
+        // Where the pointer agrees with the hover the scene wants.
+        test::pointerTo(topCentre(scene.startsWith("expanded") ? 12 : 600));
+        test::stageIsland(island.controller, island.scheduler, scene);
+        QCOMPARE(island.controller.model().size(), QSizeF(size));
+        settle(island.controller.window());
+
+        const QRect frame = island.controller.window().geometry();
+        const QImage shot = QGuiApplication::primaryScreen()
+                                ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+                                .toImage();
+        const QString shots = qEnvironmentVariable("QUINTARA_SCREENSHOTS");
+        if (!shots.isEmpty())
+            QVERIFY(shot.save(shots + "/island " + scene + ".png"));
+        const QRect drawn = test::drawnBounds(shot, shot.rect(), desktopColour.rgb());
+        const QRect pill((frame.width() - size.width()) / 2, 0, size.width(), size.height());
+        const auto near = [](QPoint a, QPoint b) {
+            return std::abs(a.x() - b.x()) <= 2 && std::abs(a.y() - b.y()) <= 2;
+        };
+        QVERIFY2(near(drawn.topLeft(), pill.topLeft()) &&
+                     near(drawn.bottomRight(), pill.bottomRight()),
+                 qPrintable(QStringLiteral("drawn %1,%2 %3x%4")
+                                .arg(drawn.x())
+                                .arg(drawn.y())
+                                .arg(drawn.width())
+                                .arg(drawn.height())));
     }
 
     void invisibleIslandWakesFromTheTopStrip()
