@@ -3,6 +3,7 @@
 // window adds.
 //
 //   bench/island/run [--seconds N]   (inside an X display with a window manager)
+#include "TestFiles.h"
 #include "app/IslandServices.h"
 #include "app/ViewEngine.h"
 #include "library/ThumbnailCache.h"
@@ -21,19 +22,6 @@
 using namespace quintara;
 
 namespace {
-
-class MemoryStore final : public KeyValueStore {
-public:
-    QJsonValue value(const QString &key) const override { return m_values.value(key); }
-    void setValues(const QList<Entry> &entries) override
-    {
-        for (const auto &[key, value] : entries)
-            m_values.insert(key, value);
-    }
-
-private:
-    QJsonObject m_values;
-};
 
 void print(const char *name, double value)
 {
@@ -102,7 +90,7 @@ int main(int argc, char **argv)
     parser.process(app);
     const int idleMs = parser.value(seconds).toInt() * 1000;
 
-    MemoryStore store;
+    test::MemoryStore store;
     AppSettings settings(store);
     QtScheduler scheduler;
     ViewEngine views(settings, ThumbnailCache::shared());

@@ -119,19 +119,23 @@ private slots:
         island.controller.setShown(true);
         const QString id = QString::number(island.controller.window().winId());
         // The window manager applies the states some time after the window maps.
+        const QStringList expected{"_NET_WM_WINDOW_TYPE_NOTIFICATION",
+                                   "_NET_WM_STATE_ABOVE",
+                                   "_NET_WM_STATE_SKIP_TASKBAR",
+                                   "_NET_WM_STATE_SKIP_PAGER",
+                                   "_NET_WM_DESKTOP(CARDINAL) = 4294967295",
+                                   "accepts input or input focus: False"};
         QString props;
-        const auto applied = [&] {
-            props = test::run("xprop", {"-id", id, "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE",
-                                        "_NET_WM_DESKTOP", "WM_HINTS"});
-            for (const char *expected :
-                 {"_NET_WM_WINDOW_TYPE_NOTIFICATION", "_NET_WM_STATE_ABOVE",
-                  "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER",
-                  "_NET_WM_DESKTOP(CARDINAL) = 4294967295", "accepts input or input focus: False"})
-                if (!props.contains(expected))
-                    return false;
-            return true;
-        };
-        QVERIFY2(QTest::qWaitFor(applied, 10000), qPrintable(props));
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         props =
+                             test::run("xprop", {"-id", id, "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE",
+                                                 "_NET_WM_DESKTOP", "WM_HINTS"});
+                         return std::all_of(expected.cbegin(), expected.cend(),
+                                            [&](const QString &e) { return props.contains(e); });
+                     },
+                     10000),
+                 qPrintable(props));
         const QString geometry = test::run("xwininfo", {"-id", id});
         const int left = topCentre(0).x() - 280;
         QVERIFY2(geometry.contains(QStringLiteral("Absolute upper-left X:  %1\n").arg(left)) &&
