@@ -41,6 +41,19 @@ void tellInAMessageBox(const QString &sentence)
     box->open();
 }
 
+// Gallery notices become island events of the same symbol, texts and duration.
+class IslandAnnouncer final : public GalleryAnnouncer {
+public:
+    explicit IslandAnnouncer(IslandModel &model) : m_model(model) {}
+    void announce(const GalleryNotice &notice) override
+    {
+        m_model.announce({notice.symbol, notice.title, notice.subtitle, {}, notice.seconds});
+    }
+
+private:
+    IslandModel &m_model;
+};
+
 } // namespace
 
 AppDelegate::AppDelegate(KeyValueStore &defaults, Scheduler &scheduler, PowerSources powerSources,
@@ -141,6 +154,8 @@ void AppDelegate::setupIsland()
     });
     connect(&model, &IslandModel::shuffleRequested, this, &AppDelegate::shuffle);
     connect(&model, &IslandModel::openControlsRequested, this, &AppDelegate::showControls);
+    m_islandAnnouncer = std::make_unique<IslandAnnouncer>(model);
+    setGalleryAnnouncer(m_islandAnnouncer.get());
     wallpaperController().onPlaybackChange = [self = QPointer(this)](OptionalPauseReason reason) {
         if (self)
             self->announcePlayback(reason);

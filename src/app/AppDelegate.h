@@ -51,7 +51,8 @@ public:
     PowerMonitor &power() { return *m_power; }
     // The online gallery, at the addresses this run's environment and build name.
     GalleryStore &gallery() { return *m_gallery; }
-    // Where gallery hand-offs tell what they do (not owned; nothing until the island exists).
+    // Where gallery hand-offs tell what they do (not owned): the island once launching made it,
+    // nothing before.
     void setGalleryAnnouncer(GalleryAnnouncer *announcer) { m_galleryAnnouncer = announcer; }
 
     // The end of launching: builds the wallpaper windows, the status item, the island and the
@@ -146,6 +147,8 @@ private:
     ControlWindow m_controlWindow;
     IslandServicesFactory m_islandServices = makeDesktopIslandServices;
     std::unique_ptr<DynamicIslandController> m_island;
+    // Hand-offs' notices shown as island events; after the island, so that it goes first.
+    std::unique_ptr<GalleryAnnouncer> m_islandAnnouncer;
     // The playback state the island last heard of, and the wallpaper whose poster it awaits.
     OptionalPauseReason m_islandPause;
     QUrl m_islandWallpaper;

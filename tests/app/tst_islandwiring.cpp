@@ -1,4 +1,6 @@
 #include "FakeDesktop.h"
+#include "FakePowerSources.h"
+#include "GalleryFixture.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "TestMedia.h"
@@ -24,7 +26,8 @@ public:
 struct Launched {
     test::MemoryStore store;
     test::VirtualScheduler scheduler;
-    AppDelegate delegate{store, scheduler};
+    test::FakePowerSources power;
+    AppDelegate delegate{store, scheduler, power.take()};
     test::FakeWallpaperEngine *&engine = test::useFakeEngine(delegate);
     FakeAccessibility *accessibility = nullptr;
     QStringList events; // "icon|title|subtitle" of each event shown
@@ -56,7 +59,55 @@ QUrl video(const QString &name)
 class IslandWiringTest : public QObject {
     Q_OBJECT
 
+    test::LoopbackHttpServer m_gallery;
+
 private slots:
+    void initTestCase()
+    {
+        test::serveGallery(m_gallery, {{"a", "Aurora"}, {"b", "Bay"}});
+        qputenv("QUINTARA_GALLERY_URL", m_gallery.url().toString().toUtf8());
+    }
+
+    void galleryLinksShowTheirProgress_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QStringList>("events"); // "icon|title|subtitle|seconds"
+        QTest::newRow("one new") << "quintara://add?id=a"
+                                 << QStringList{"arrow.down.circle.fill|Adding Aurora\u2026|Online "
+                                                "Gallery|4",
+                                                "checkmark.circle.fill|Aurora|Added to your "
+                                                "library|2.5"};
+        QTest::newRow("two new") << "quintara://add?ids=a,b"
+                                 << QStringList{
+                                        "arrow.down.circle.fill|Adding 2 wallpapers\u2026|"
+                                        "Online Gallery|4",
+                                        "checkmark.circle.fill|Aurora|Added to your "
+                                        "library|2.5",
+                                        "checkmark.circle.fill|Bay|Added to your library|2.5",
+                                        "checkmark.circle.fill|2 wallpapers added|Online "
+                                        "Gallery|3"};
+        QTest::newRow("unknown") << "quintara://add?ids=zzz"
+                                 << QStringList{"exclamationmark.triangle.fill|Couldn't find those "
+                                                "wallpapers|Online Gallery|3"};
+    }
+    void galleryLinksShowTheirProgress()
+    {
+        QFETCH(QString, link);
+        QFETCH(QStringList, events);
+        const QString folder = test::freshFolder("gallery");
+        Launched app([&](AppSettings &s) { s.setLibraryFolder(QUrl::fromLocalFile(folder)); });
+        QStringList shown; // the hand-off's own, not the new wallpaper's "Now playing"
+        QObject::connect(&app.model(), &IslandModel::eventChanged, [&] {
+            if (app.model().hasEvent() && app.model().eventSubtitle() != "Now playing")
+                shown << QStringList{app.model().eventIcon(), app.model().eventTitle(),
+                                     app.model().eventSubtitle(),
+                                     QString::number(app.model().event()->duration)}
+                             .join('|');
+        });
+        app.delegate.openUrls({QUrl(link)});
+        QTRY_COMPARE_WITH_TIMEOUT(shown, events, 20000);
+    }
+
     void launchAnnouncesTheWallpaperWithItsPoster()
     {
         QVERIFY(test::copyTestVideo(video("ocean_waves-4k.mp4").toLocalFile()));
