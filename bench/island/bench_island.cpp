@@ -6,6 +6,7 @@
 #include "TestFiles.h"
 #include "app/IslandServices.h"
 #include "app/ViewEngine.h"
+#include "engine/player/RenderPath.h"
 #include "library/ThumbnailCache.h"
 #include "platform/Scheduler.h"
 #include "settings/AppSettings.h"
@@ -91,6 +92,8 @@ int settle(QQuickWindow &window, int quiet = 400)
 
 int main(int argc, char **argv)
 {
+    // Windows draw as the app's do: in software unless a GPU is there.
+    configureRenderPath();
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
     const QCommandLineOption seconds("seconds", "Seconds of each idle measurement.", "N", "60");
