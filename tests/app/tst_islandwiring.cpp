@@ -77,15 +77,6 @@ private slots:
                                                 "Gallery|4",
                                                 "checkmark.circle.fill|Aurora|Added to your "
                                                 "library|2.5"};
-        QTest::newRow("two new") << "quintara://add?ids=a,b"
-                                 << QStringList{
-                                        "arrow.down.circle.fill|Adding 2 wallpapers\u2026|"
-                                        "Online Gallery|4",
-                                        "checkmark.circle.fill|Aurora|Added to your "
-                                        "library|2.5",
-                                        "checkmark.circle.fill|Bay|Added to your library|2.5",
-                                        "checkmark.circle.fill|2 wallpapers added|Online "
-                                        "Gallery|3"};
         QTest::newRow("unknown") << "quintara://add?ids=zzz"
                                  << QStringList{"exclamationmark.triangle.fill|Couldn't find those "
                                                 "wallpapers|Online Gallery|3"};

@@ -184,8 +184,6 @@ private slots:
         QTest::addColumn<int>("reason"); // -1: playing
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("speedTitle");
-        QTest::newRow("playing") << "en_US" << 1.0 << -1 << "Playing"
-                                 << "1\u00d7";
         QTest::newRow("slow") << "en_US" << 0.75 << -1 << "Playing at 0.75\u00d7"
                               << "0.75\u00d7";
         QTest::newRow("decimal comma") << "de_DE" << 1.25 << -1 << "Playing at 1,25\u00d7"
@@ -227,7 +225,6 @@ private slots:
         QTest::addColumn<QString>("picture");
         QTest::newRow("track with artwork") << "music.note" << true << "artwork";
         QTest::newRow("running") << "sparkles" << false << "symbol";
-        QTest::newRow("done") << "checkmark.circle.fill" << false << "symbol";
         QTest::newRow("now playing") << "play.rectangle.fill" << false << "poster";
         QTest::newRow("track without artwork") << "music.note" << false << "poster";
     }
