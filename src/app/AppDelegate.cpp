@@ -6,13 +6,16 @@
 #include "platform/LogSink.h"
 #include "platform/linux/AtSpiBus.h"
 #include "platform/linux/XdgAutostart.h"
+#include "settings/PlaybackSpeed.h"
 #include "settings/VideoFiles.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QMessageBox>
 #include <QRandomGenerator>
 #include <QScreen>
+#include <utility>
 
 namespace quintara {
 
@@ -37,6 +40,19 @@ void tellInAMessageBox(const QString &sentence)
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }
+
+// Gallery notices become island events of the same symbol, texts and duration.
+class IslandAnnouncer final : public GalleryAnnouncer {
+public:
+    explicit IslandAnnouncer(IslandModel &model) : m_model(model) {}
+    void announce(const GalleryNotice &notice) override
+    {
+        m_model.announce({notice.symbol, notice.title, notice.subtitle, {}, notice.seconds});
+    }
+
+private:
+    IslandModel &m_model;
+};
 
 } // namespace
 
@@ -85,7 +101,8 @@ void AppDelegate::applicationDidFinishLaunching()
     observeScreens();
     // 4. Status item.
     setupStatusItem();
-    // 5. Island: not built yet.
+    // 5. Island.
+    setupIsland();
     // 6. Power rules.
     setupPowerRules();
     // 7. Login item on first run.
@@ -122,6 +139,105 @@ void AppDelegate::setupPowerRules()
 {
     m_powerTarget = std::make_unique<ControllerPowerTarget>(wallpaperController());
     m_powerRules = std::make_unique<PowerRules>(m_settings, *m_power, m_scheduler, *m_powerTarget);
+}
+
+void AppDelegate::setupIsland()
+{
+    m_island = std::make_unique<DynamicIslandController>(m_settings, m_scheduler,
+                                                         m_islandServices(), &m_views.engine());
+    IslandModel &model = m_island->model();
+    connect(&model, &IslandModel::togglePauseRequested, this, [this] {
+        WallpaperController &controller = wallpaperController();
+        controller.userPaused = !controller.userPaused;
+        controller.updateRates();
+        controller.reportPlayback();
+    });
+    connect(&model, &IslandModel::shuffleRequested, this, &AppDelegate::shuffle);
+    connect(&model, &IslandModel::openControlsRequested, this, &AppDelegate::showControls);
+    m_islandAnnouncer = std::make_unique<IslandAnnouncer>(model);
+    setGalleryAnnouncer(m_islandAnnouncer.get());
+    wallpaperController().onPlaybackChange = [self = QPointer(this)](OptionalPauseReason reason) {
+        if (self)
+            self->announcePlayback(reason);
+    };
+
+    // Each delivers the value of this moment first, except the speeds.
+    m_subscriptions.append(connect(&m_settings, &AppSettings::currentVideoWillChange, this,
+                                   &AppDelegate::announceWallpaper));
+    announceWallpaper(m_settings.currentVideo());
+    m_subscriptions.append(
+        connect(&m_settings, &AppSettings::speedsWillChange, this, &AppDelegate::announceSpeed));
+    const auto applySources = [this](const IslandSourceSet &sources) {
+        m_island->setSources(sources);
+        if (sources.contains(IslandSource::claudeApp) && !m_accessibility->isEnabled())
+            requestAccessibilityOnce();
+    };
+    m_subscriptions.append(
+        connect(&m_settings, &AppSettings::islandSourcesWillChange, this, applySources));
+    applySources(m_settings.islandSources());
+    const auto show = [this](bool shown) { m_island->setShown(shown); };
+    m_subscriptions.append(connect(&m_settings, &AppSettings::showIslandWillChange, this, show));
+    show(m_settings.showIsland());
+}
+
+void AppDelegate::announcePlayback(OptionalPauseReason reason)
+{
+    if (!m_island)
+        return;
+    const OptionalPauseReason previous = std::exchange(m_islandPause, reason);
+    m_island->model().setPauseReason(reason);
+    // Only the user's own pausing and resuming is news.
+    if (reason == PauseReason::user)
+        m_island->model().announce({QStringLiteral("pause.fill"),
+                                    QStringLiteral("Wallpaper paused"),
+                                    std::nullopt,
+                                    {},
+                                    3});
+    else if (!reason && previous == PauseReason::user)
+        m_island->model().announce({QStringLiteral("play.fill"),
+                                    QStringLiteral("Wallpaper playing"),
+                                    std::nullopt,
+                                    {},
+                                    3});
+}
+
+void AppDelegate::announceWallpaper(const QUrl &video)
+{
+    if (video.isEmpty() || video == m_islandWallpaper)
+        return;
+    m_islandWallpaper = video;
+    ThumbnailCache::shared().image(video, m_island.get(), [this, video](const QImage &poster) {
+        // A later wallpaper's news replaces this one.
+        if (video != m_islandWallpaper)
+            return;
+        m_island->model().setPoster(poster);
+        m_island->model().announce({QStringLiteral("play.rectangle.fill"),
+                                    displayTitle(video),
+                                    QStringLiteral("Now playing"),
+                                    {},
+                                    3});
+    });
+}
+
+void AppDelegate::announceSpeed(const AppSettings::Speeds &speeds)
+{
+    const QUrl current = m_settings.currentVideo();
+    if (!current.isEmpty()) {
+        const double speed = speeds.value(current.fileName(), 1.0);
+        // Told when the current wallpaper's speed changes, not when another file's entry goes.
+        if (speed != m_settings.speed(current)) {
+            const QString icon = speed < 1   ? QStringLiteral("tortoise.fill")
+                                 : speed > 1 ? QStringLiteral("hare.fill")
+                                             : QStringLiteral("speedometer");
+            m_island->model().announce({icon,
+                                        QStringLiteral("Speed ") + speedTitle(speed, QLocale()),
+                                        displayTitle(current),
+                                        {},
+                                        1.5});
+        }
+    }
+    // The players take the new speed once the settings hold it.
+    m_scheduler.defer(this, [this] { wallpaperController().apply(true); });
 }
 
 void AppDelegate::showControls()
@@ -181,14 +297,6 @@ void AppDelegate::wireStatusMenu()
             [this] { toggle(&AppSettings::pauseWhenHot, &AppSettings::setPauseWhenHot); });
     connect(menu, &StatusMenu::toggleLaunchAtLoginRequested, this,
             &AppDelegate::toggleLaunchAtLogin);
-
-    // A new speed reaches the players once the settings hold it.
-    connect(&m_settings, &AppSettings::speedsWillChange, this, [this] {
-        m_scheduler.defer(this, [this] {
-            if (m_engine)
-                m_engine->controller().updateRates();
-        });
-    });
 }
 
 void AppDelegate::wireLibrary()
@@ -225,8 +333,9 @@ void AppDelegate::screensChanged()
     m_scheduler.defer(this, [this] {
         m_rebuildPending = false;
         wallpaperController().rebuild();
+        if (m_island)
+            m_island->screensChanged();
     });
-    // The island re-positions itself here once it is built.
 }
 
 bool AppDelegate::applicationShouldHandleReopen()

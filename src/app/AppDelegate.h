@@ -2,6 +2,7 @@
 
 #include "app/AccessibilityRequest.h"
 #include "app/ControlWindow.h"
+#include "app/IslandServices.h"
 #include "app/LaunchAtLogin.h"
 #include "app/PowerRules.h"
 #include "app/StatusItem.h"
@@ -50,7 +51,8 @@ public:
     PowerMonitor &power() { return *m_power; }
     // The online gallery, at the addresses this run's environment and build name.
     GalleryStore &gallery() { return *m_gallery; }
-    // Where gallery hand-offs tell what they do (not owned; nothing until the island exists).
+    // Where gallery hand-offs tell what they do (not owned): the island once launching made it,
+    // nothing before.
     void setGalleryAnnouncer(GalleryAnnouncer *announcer) { m_galleryAnnouncer = announcer; }
 
     // The end of launching: builds the wallpaper windows, the status item, the island and the
@@ -80,6 +82,15 @@ public:
         m_engineFactory = std::move(factory);
     }
 
+    // The island, once launching has made it.
+    DynamicIslandController *island() const { return m_island.get(); }
+    // Replaces the desktop services the island is made with (tests use fakes). Call before
+    // launching.
+    void setIslandServicesFactory(IslandServicesFactory factory)
+    {
+        m_islandServices = std::move(factory);
+    }
+
     void setRandomIndex(RandomIndex randomIndex) { m_randomIndex = std::move(randomIndex); }
 
     // Opens the control-panel window, made on first use and kept.
@@ -106,6 +117,10 @@ private:
     void setupStatusItem();
     void wireStatusMenu();
     void wireLibrary();
+    void setupIsland();
+    void announcePlayback(OptionalPauseReason reason);
+    void announceWallpaper(const QUrl &video);
+    void announceSpeed(const AppSettings::Speeds &speeds);
     void setupPowerRules();
     void toggle(bool (AppSettings::*get)() const, void (AppSettings::*set)(bool));
 
@@ -130,6 +145,13 @@ private:
     FreedesktopTrash m_trash;
     LibraryModel m_library;
     ControlWindow m_controlWindow;
+    IslandServicesFactory m_islandServices = makeDesktopIslandServices;
+    std::unique_ptr<DynamicIslandController> m_island;
+    // Hand-offs' notices shown as island events; after the island, so that it goes first.
+    std::unique_ptr<GalleryAnnouncer> m_islandAnnouncer;
+    // The playback state the island last heard of, and the wallpaper whose poster it awaits.
+    OptionalPauseReason m_islandPause;
+    QUrl m_islandWallpaper;
     // Declared last: the rules go before the monitor and the engine they use.
     std::unique_ptr<PowerPauseTarget> m_powerTarget;
     std::unique_ptr<PowerRules> m_powerRules;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/PauseReason.h"
+#include "settings/PlaybackSpeed.h"
 
 #include <QKeySequence>
 #include <QList>
@@ -70,7 +71,7 @@ class StatusMenu : public QObject {
 public:
     using QObject::QObject;
 
-    static constexpr std::array<double, 6> speeds{0.25, 0.5, 0.75, 1.0, 1.25, 1.5};
+    static constexpr auto speeds = speedChoices;
 
     // Replaces the previous set of targets with a fresh one.
     QList<MenuEntry> rebuild(const StatusMenuState &state);

@@ -13,6 +13,7 @@
 // The modules are linked statically; their types are registered by hand.
 void qml_register_types_Quintara_Settings();
 void qml_register_types_Quintara_Library();
+void qml_register_types_Quintara_Island();
 
 namespace quintara {
 
@@ -23,6 +24,7 @@ void registerTypes()
     static const bool registered = [] {
         qml_register_types_Quintara_Settings();
         qml_register_types_Quintara_Library();
+        qml_register_types_Quintara_Island();
         registerEngineQmlTypes();
         return true;
     }();

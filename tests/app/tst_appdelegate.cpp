@@ -1,4 +1,4 @@
-#include "FakeEngine.h"
+#include "FakeDesktop.h"
 #include "FakePowerSources.h"
 #include "Rows.h"
 #include "TestFiles.h"
@@ -16,24 +16,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const QList<DisplayInfo> twoDisplays{{"id-1", "One", QRect(0, 0, 800, 600), "DUMMY0"},
-                                     {"id-2", "Two", QRect(800, 0, 640, 480), "DUMMY1"}};
-
-// The engine on fake displays, windows and players.
-struct FakeWallpaperEngine final : WallpaperEngine {
-    test::FakeBackend backend;
-    test::FakeDisplays displays;
-    test::FakeVisibility visibility;
-    DisplayPower power;
-    WallpaperController engine;
-
-    FakeWallpaperEngine(AppSettings &settings, Scheduler &scheduler)
-        : engine(settings, {backend, displays, visibility, power, scheduler})
-    {
-        displays.list = twoDisplays;
-    }
-    WallpaperController &controller() override { return engine; }
-};
+using test::FakeWallpaperEngine;
+using test::twoDisplays;
 
 // A delegate on fake power sources and a fake engine, with a library folder of `files`; the
 // first is the current video.
@@ -53,8 +37,9 @@ struct Delegate {
         settings.setLibraryFolder(QUrl::fromLocalFile(library + QLatin1Char('/')));
         if (!files.isEmpty())
             settings.setCurrentVideo(video(files.first()));
+        delegate.setIslandServicesFactory(test::fakeIslandServices);
         delegate.setWallpaperEngineFactory([this](AppSettings &s, Scheduler &clock) {
-            auto made = std::make_unique<FakeWallpaperEngine>(s, clock);
+            auto made = std::make_unique<FakeWallpaperEngine>(s, clock, twoDisplays);
             engine = made.get();
             return made;
         });

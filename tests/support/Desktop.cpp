@@ -56,6 +56,34 @@ double changedShare(const QImage &a, const QImage &b, int step)
     return double(changed) / total;
 }
 
+void pointerTo(QPoint position, bool click)
+{
+    // The last pixel as a mouse moves, relatively: an absolute jump makes no raw motion.
+    const int step = position.y() > 0 ? 1 : -1;
+    QStringList arguments{"mousemove",
+                          QString::number(position.x()),
+                          QString::number(position.y() - step),
+                          "mousemove_relative",
+                          "--",
+                          "0",
+                          QString::number(step)};
+    if (click)
+        arguments << "click"
+                  << "1";
+    run("xdotool", arguments);
+}
+
+QRect drawnBounds(const QImage &image, const QRect &area, QRgb background)
+{
+    QRect bounds;
+    const QRect inside = area & image.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            if ((image.pixel(x, y) & 0xffffff) != (background & 0xffffff))
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
 QuintaraProcess::QuintaraProcess(const QStringList &arguments, const QString &sessionBus)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

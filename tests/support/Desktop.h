@@ -16,6 +16,11 @@ QImage screenshot(const QRect &area = {});
 double litShare(const QImage &image, QRect area = {}, int step = 4);
 // Share of the sampled pixels that differ between two images (1 when their sizes differ).
 double changedShare(const QImage &a, const QImage &b, int step = 2);
+// Moves the pointer, as a mouse would, and clicks there with the first button when `click`.
+void pointerTo(QPoint position, bool click = false);
+// The smallest rectangle holding every pixel of `image` inside `area` that differs from
+// `background`; empty when there is none.
+QRect drawnBounds(const QImage &image, const QRect &area, QRgb background);
 
 // The quintara binary of this build as a person starts it: on the test's session bus (or
 // `sessionBus`) and with no system bus, so the machine's power state never reaches it.

@@ -1,4 +1,6 @@
+#include "FakeIsland.h"
 #include "FakePowerSources.h"
+#include "IslandScenes.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
 #include "app/AppDelegate.h"
@@ -11,6 +13,10 @@
 using namespace quintara;
 
 namespace {
+
+// How the app opens a view, returning its window; `keep` holds what else the view needs.
+using Open = std::function<QQuickWindow *(AppDelegate &, test::VirtualScheduler &,
+                                          std::unique_ptr<QObject> &keep)>;
 
 QStringList messages;
 
@@ -28,18 +34,38 @@ class ViewSmokeTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void controlPanelLoadsAndRunsWithoutAWarning()
+    // One row per view.
+    void viewLoadsAndRunsWithoutAWarning_data()
     {
+        QTest::addColumn<Open>("open");
+        QTest::newRow("control panel") << Open([](AppDelegate &app, auto &, auto &) {
+            app.showControls();
+            return app.controlWindow().window();
+        });
+        for (const QString &scene : test::islandScenes)
+            QTest::newRow(qPrintable("island " + scene)) << Open(
+                [scene](AppDelegate &app, test::VirtualScheduler &clock, auto &keep) {
+                    auto island = std::make_unique<DynamicIslandController>(
+                        app.settings(), clock, test::fakeIslandServices(), &app.views().engine());
+                    island->setShown(true);
+                    test::stageIsland(*island, clock, scene);
+                    keep = std::move(island);
+                    return &static_cast<DynamicIslandController &>(*keep).window();
+                });
+    }
+    void viewLoadsAndRunsWithoutAWarning()
+    {
+        QFETCH(Open, open);
         JsonFileStore store(JsonFileStore::defaultPath());
         test::VirtualScheduler clock;
         test::FakePowerSources power;
         AppDelegate app(store, clock, power.take());
+        std::unique_ptr<QObject> keep;
         MemoryLogSink log;
         ScopedLogSink scoped(&log);
         messages.clear();
         const QtMessageHandler previous = qInstallMessageHandler(collect);
-        app.showControls();
-        QQuickWindow *window = app.controlWindow().window();
+        QQuickWindow *window = open(app, clock, keep);
         if (window) {
             QSignalSpy frames(window, &QQuickWindow::frameSwapped);
             for (int frame = 1; frame <= 3; ++frame) {
@@ -51,7 +77,7 @@ private slots:
         QVERIFY(window);
         const QString shots = qEnvironmentVariable("QUINTARA_SCREENSHOTS");
         if (!shots.isEmpty())
-            QVERIFY(window->grabWindow().save(shots + "/control panel.png"));
+            QVERIFY(window->grabWindow().save(shots + '/' + QTest::currentDataTag() + ".png"));
         QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
         QVERIFY2(log.lines().isEmpty(), qPrintable(log.lines().join('\n')));
     }

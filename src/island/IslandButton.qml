@@ -1,0 +1,44 @@
+import QtQuick
+import QtQuick.Controls
+import Quintara.Settings
+
+// A small round button of the island: a symbol in a circle, its label as tooltip and accessible
+// name.
+Item {
+    id: button
+
+    property string icon
+    property string label
+    property bool prominent: false
+    signal clicked
+
+    implicitWidth: prominent ? 36 : 30
+    implicitHeight: implicitWidth
+
+    Accessible.role: Accessible.Button
+    Accessible.name: label
+    Accessible.onPressAction: button.clicked()
+
+    Rectangle {
+        anchors.fill: parent
+        radius: width / 2
+        color: button.prominent ? Brand.accent
+                                : Qt.rgba(1, 1, 1, hover.hovered ? 0.2 : 0.1)
+        Behavior on color { ColorAnimation { duration: 150 } }
+    }
+    SwapSymbol {
+        anchors.centerIn: parent
+        name: button.icon
+        size: button.prominent ? 15 : 13
+        color: button.prominent ? "black" : "white"
+    }
+    HoverHandler {
+        id: hover
+    }
+    TapHandler {
+        onTapped: button.clicked()
+    }
+    ToolTip.visible: hover.hovered && label.length > 0
+    ToolTip.text: label
+    ToolTip.delay: 600
+}

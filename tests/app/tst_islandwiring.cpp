@@ -1,0 +1,222 @@
+#include "FakeDesktop.h"
+#include "FakePowerSources.h"
+#include "GalleryFixture.h"
+#include "TestFiles.h"
+#include "TestMain.h"
+#include "TestMedia.h"
+#include "VirtualScheduler.h"
+#include "app/AppDelegate.h"
+
+#include <QQuickWindow>
+
+using namespace quintara;
+using namespace std::chrono_literals;
+
+// What the delegate connects the island to: the engine's playback, the settings and the
+// accessibility request.
+namespace {
+
+class FakeAccessibility final : public AccessibilityBus {
+public:
+    bool isEnabled() const override { return false; }
+    bool enable() override { return ++enables, true; }
+    int enables = 0;
+};
+
+struct Launched {
+    test::MemoryStore store;
+    test::VirtualScheduler scheduler;
+    test::FakePowerSources power;
+    AppDelegate delegate{store, scheduler, power.take()};
+    test::FakeWallpaperEngine *&engine = test::useFakeEngine(delegate);
+    FakeAccessibility *accessibility = nullptr;
+    QStringList events; // "icon|title|subtitle" of each event shown
+
+    explicit Launched(std::function<void(AppSettings &)> before = {})
+    {
+        auto bus = std::make_unique<FakeAccessibility>();
+        accessibility = bus.get();
+        delegate.setAccessibility(std::move(bus), {});
+        if (before)
+            before(delegate.settings());
+        delegate.applicationDidFinishLaunching();
+        QObject::connect(&model(), &IslandModel::eventChanged, [this] {
+            if (model().hasEvent())
+                events << model().eventIcon() + "|" + model().eventTitle() + "|" +
+                              model().eventSubtitle();
+        });
+    }
+    IslandModel &model() { return delegate.island()->model(); }
+};
+
+QUrl video(const QString &name)
+{
+    return QUrl::fromLocalFile(QDir::homePath() + "/lib/" + name);
+}
+
+} // namespace
+
+class IslandWiringTest : public QObject {
+    Q_OBJECT
+
+    test::LoopbackHttpServer m_gallery;
+
+private slots:
+    void initTestCase()
+    {
+        test::serveGallery(m_gallery, {{"a", "Aurora"}, {"b", "Bay"}});
+        qputenv("QUINTARA_GALLERY_URL", m_gallery.url().toString().toUtf8());
+    }
+
+    void galleryLinksShowTheirProgress_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QStringList>("events"); // "icon|title|subtitle|seconds"
+        QTest::newRow("one new") << "quintara://add?id=a"
+                                 << QStringList{"arrow.down.circle.fill|Adding Aurora\u2026|Online "
+                                                "Gallery|4",
+                                                "checkmark.circle.fill|Aurora|Added to your "
+                                                "library|2.5"};
+        QTest::newRow("unknown") << "quintara://add?ids=zzz"
+                                 << QStringList{"exclamationmark.triangle.fill|Couldn't find those "
+                                                "wallpapers|Online Gallery|3"};
+    }
+    void galleryLinksShowTheirProgress()
+    {
+        QFETCH(QString, link);
+        QFETCH(QStringList, events);
+        const QString folder = test::freshFolder("gallery");
+        Launched app([&](AppSettings &s) { s.setLibraryFolder(QUrl::fromLocalFile(folder)); });
+        QStringList shown; // the hand-off's own, not the new wallpaper's "Now playing"
+        QObject::connect(&app.model(), &IslandModel::eventChanged, [&] {
+            if (app.model().hasEvent() && app.model().eventSubtitle() != "Now playing")
+                shown << QStringList{app.model().eventIcon(), app.model().eventTitle(),
+                                     app.model().eventSubtitle(),
+                                     QString::number(app.model().event()->duration)}
+                             .join('|');
+        });
+        app.delegate.openUrls({QUrl(link)});
+        QTRY_COMPARE_WITH_TIMEOUT(shown, events, 20000);
+    }
+
+    void launchAnnouncesTheWallpaperWithItsPoster()
+    {
+        QVERIFY(test::copyTestVideo(video("ocean_waves-4k.mp4").toLocalFile()));
+        Launched app([](AppSettings &s) { s.setCurrentVideo(video("ocean_waves-4k.mp4")); });
+        QTRY_VERIFY_WITH_TIMEOUT(app.model().hasEvent(), 20000);
+        QCOMPARE(app.model().eventTitle(), "Ocean waves 4k");
+        QCOMPARE(app.model().eventSubtitle(), "Now playing");
+        QVERIFY(!app.model().poster().isNull());
+        QVERIFY(app.delegate.island()->isShown());
+
+        // A file without a poster is still announced; the same wallpaper again is not.
+        app.events.clear();
+        app.delegate.settings().setCurrentVideo(video("gone.mp4"));
+        QTRY_COMPARE_WITH_TIMEOUT(app.events, QStringList{"play.rectangle.fill|Gone|Now playing"},
+                                  20000);
+        QVERIFY(app.model().poster().isNull());
+        app.delegate.settings().setCurrentVideo(video("gone.mp4"));
+        QCOMPARE(app.events.size(), 1);
+    }
+
+    void onlyTheUsersOwnPauseIsNews()
+    {
+        Launched app;
+        WallpaperController &engine = app.engine->engine;
+        app.model().togglePause();
+        QVERIFY(engine.userPaused);
+        QCOMPARE(app.events, QStringList{"pause.fill|Wallpaper paused|"});
+        QVERIFY(app.model().isPaused());
+        app.scheduler.advance(3s);
+        QVERIFY(!app.model().hasEvent());
+        app.model().togglePause();
+        engine.powerPause = PauseReason::battery;
+        engine.updateRates();
+        engine.reportPlayback();
+        QCOMPARE(app.model().statusText(), "Paused on battery");
+        engine.powerPause.reset();
+        engine.reportPlayback();
+        QCOMPARE(app.events,
+                 (QStringList{"pause.fill|Wallpaper paused|", "play.fill|Wallpaper playing|"}));
+    }
+
+    void speedChangesAreAnnouncedAndPlayed_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<double>("speed");
+        QTest::addColumn<QString>("event");
+        QTest::newRow("slower") << "en_US" << 0.5 << "tortoise.fill|Speed 0.5\u00d7|A";
+        QTest::newRow("faster") << "en_US" << 1.5 << "hare.fill|Speed 1.5\u00d7|A";
+        QTest::newRow("normal") << "en_US" << 1.0 << "speedometer|Speed 1\u00d7|A";
+        QTest::newRow("decimal comma") << "de_DE" << 1.25 << "hare.fill|Speed 1,25\u00d7|A";
+    }
+    void speedChangesAreAnnouncedAndPlayed()
+    {
+        QFETCH(QString, locale);
+        QFETCH(double, speed);
+        QFETCH(QString, event);
+        QLocale::setDefault(QLocale(locale));
+        QVERIFY(test::copyTestVideo(video("a.mp4").toLocalFile()));
+        Launched app([speed](AppSettings &s) {
+            s.setCurrentVideo(video("a.mp4"));
+            s.setSpeed(speed == 1.0 ? 0.75 : 1.0, video("a.mp4"));
+        });
+        app.scheduler.runPending();
+        app.events.clear();
+        app.model().setSpeed(speed);
+        QCOMPARE(app.events, QStringList{event});
+        app.scheduler.runPending();
+        QCOMPARE(app.engine->backend.player(video("a.mp4"))->rate, speed);
+        app.scheduler.advance(1500ms);
+        QVERIFY(!app.model().hasEvent());
+        QLocale::setDefault(QLocale::c());
+    }
+
+    void sourcesStartTheirWatchers_data()
+    {
+        QTest::addColumn<QStringList>("sources");
+        QTest::addColumn<bool>("codex");
+        QTest::addColumn<QStringList>("chatApps");
+        QTest::addColumn<int>("accessibilityRequests");
+        QTest::newRow("none") << QStringList{} << false << QStringList{} << 0;
+        QTest::newRow("ChatGPT & Codex")
+            << QStringList{"chatGPT"} << true << QStringList{"ChatGPT"} << 0;
+        QTest::newRow("Claude app chats")
+            << QStringList{"claudeApp"} << false << QStringList{"Claude"} << 1;
+    }
+    void sourcesStartTheirWatchers()
+    {
+        QFETCH(QStringList, sources);
+        QFETCH(bool, codex);
+        QFETCH(QStringList, chatApps);
+        QFETCH(int, accessibilityRequests);
+        Launched app;
+        IslandSourceSet set;
+        for (const QString &raw : sources)
+            set.insert(*islandSourceFromRaw(raw));
+        for (int i = 0; i < 2; ++i) // asked once, ever
+            app.delegate.settings().setIslandSources(set);
+        DynamicIslandController &island = *app.delegate.island();
+        QCOMPARE(island.codexWatcher().isRunning(), codex);
+        QStringList apps;
+        for (const auto &chat : island.chatAppWatcher().apps())
+            apps << chat.source;
+        QCOMPARE(apps, chatApps);
+        QCOMPARE(island.chatAppWatcher().isRunning(), !chatApps.isEmpty());
+        QCOMPARE(app.accessibility->enables, accessibilityRequests);
+    }
+
+    void showSwitchShowsAndHidesTheWindow()
+    {
+        Launched app([](AppSettings &s) { s.setShowIsland(false); });
+        DynamicIslandController &island = *app.delegate.island();
+        QVERIFY(!island.isShown() && !island.window().isVisible());
+        app.delegate.settings().setShowIsland(true);
+        QVERIFY(island.isShown() && island.window().isVisible());
+        island.model().openControls();
+        QVERIFY(app.delegate.controlWindow().window());
+    }
+};
+
+QUINTARA_TEST_MAIN(IslandWiringTest)
+#include "tst_islandwiring.moc"
