@@ -1,3 +1,4 @@
+#include "Rows.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
@@ -8,7 +9,12 @@
 using namespace quintara;
 using namespace std::chrono_literals;
 
-Q_DECLARE_METATYPE(quintara::IslandGeometry)
+// geometry, playing, activities, mode, size
+using SizeRow = std::tuple<IslandGeometry, bool, int, QString, QSizeF>;
+// steps, focus, title, needs attention
+using FocusRow = std::tuple<QStringList, QString, QString, bool>;
+// locale, speed, pause reason, status, speed title
+using TextsRow = std::tuple<QString, double, OptionalPauseReason, QString, QString>;
 
 class IslandModelTest : public QObject {
     Q_OBJECT
@@ -67,15 +73,13 @@ private slots:
 
     void hoverOutlastsOrKeepsTheEvent_data()
     {
-        QTest::addColumn<int>("leaveAfterMs");
-        QTest::addColumn<QString>("modeAfterLeaving");
-        QTest::newRow("within the event") << 1000 << "event";
-        QTest::newRow("after the event") << 4000 << "resting";
+        const auto row = test::rows<std::pair<int, QString>>(); // leave after ms, mode then
+        row("within the event", {1000, "event"});
+        row("after the event", {4000, "resting"});
     }
     void hoverOutlastsOrKeepsTheEvent()
     {
-        QFETCH(int, leaveAfterMs);
-        QFETCH(QString, modeAfterLeaving);
+        const auto &[leaveAfterMs, modeAfterLeaving] = test::row<std::pair<int, QString>>();
         make();
         m_model->setHovering(true);
         m_model->announce(event("news", 3)); // expanded stays expanded
@@ -88,34 +92,24 @@ private slots:
 
     void sizes_data()
     {
-        QTest::addColumn<IslandGeometry>("geometry");
-        QTest::addColumn<bool>("playing");
-        QTest::addColumn<int>("activities");
-        QTest::addColumn<QString>("mode");
-        QTest::addColumn<QSizeF>("size");
+        const auto row = test::rows<SizeRow>();
         const IslandGeometry flat{false, 0, 0, 24};
         const IslandGeometry panel{false, 0, 0, 40};
         const IslandGeometry notch{true, 200, 32, 37};
         const IslandGeometry wideNotch{true, 320, 32, 37};
-        QTest::newRow("nothing to show: invisible")
-            << flat << false << 0 << "resting" << QSizeF(0, 0);
-        QTest::newRow("music, low panel") << flat << true << 0 << "resting" << QSizeF(300, 30);
-        QTest::newRow("music, tall panel") << panel << true << 0 << "resting" << QSizeF(300, 40);
-        QTest::newRow("notch") << notch << false << 0 << "resting" << QSizeF(284, 32);
-        QTest::newRow("event") << flat << false << 0 << "event" << QSizeF(380, 60);
-        QTest::newRow("event, notch 200") << notch << false << 0 << "event" << QSizeF(380, 92);
-        QTest::newRow("event, notch 320") << wideNotch << false << 0 << "event" << QSizeF(404, 92);
-        QTest::newRow("expanded, alone") << flat << false << 0 << "expanded" << QSizeF(460, 156);
-        QTest::newRow("expanded, five count as two")
-            << notch << true << 5 << "expanded" << QSizeF(460, 338);
+        row("nothing to show: invisible", {flat, false, 0, "resting", QSizeF(0, 0)});
+        row("music, low panel", {flat, true, 0, "resting", QSizeF(300, 30)});
+        row("music, tall panel", {panel, true, 0, "resting", QSizeF(300, 40)});
+        row("notch", {notch, false, 0, "resting", QSizeF(284, 32)});
+        row("event", {flat, false, 0, "event", QSizeF(380, 60)});
+        row("event, notch 200", {notch, false, 0, "event", QSizeF(380, 92)});
+        row("event, notch 320", {wideNotch, false, 0, "event", QSizeF(404, 92)});
+        row("expanded, alone", {flat, false, 0, "expanded", QSizeF(460, 156)});
+        row("expanded, five count as two", {notch, true, 5, "expanded", QSizeF(460, 338)});
     }
     void sizes()
     {
-        QFETCH(IslandGeometry, geometry);
-        QFETCH(bool, playing);
-        QFETCH(int, activities);
-        QFETCH(QString, mode);
-        QFETCH(QSizeF, size);
+        const auto &[geometry, playing, activities, mode, size] = test::row<SizeRow>();
         make(geometry);
         const QSizeF initial = m_model->size();
         QSignalSpy sizeChanges(m_model.get(), &IslandModel::sizeChanged);
@@ -137,29 +131,17 @@ private slots:
 
     void focus_data()
     {
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<QString>("focus");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<bool>("attention");
-        QTest::newRow("wallpaper") << QStringList{"wallpaper"} << "wallpaper"
-                                   << "Ocean waves 4k" << false;
-        QTest::newRow("no wallpaper") << QStringList{} << "wallpaper"
-                                      << "" << false;
-        QTest::newRow("paused music") << QStringList{"paused"} << "wallpaper"
-                                      << "" << false;
-        QTest::newRow("music") << QStringList{"playing"} << "music"
-                               << "Song \u00b7 Ada" << false;
-        QTest::newRow("activity over music") << QStringList{"playing", "a"} << "activity"
-                                             << "Task a" << false;
-        QTest::newRow("attention first") << QStringList{"b:attention", "a"} << "activity"
-                                         << "Task b" << true;
+        const auto row = test::rows<FocusRow>();
+        row("wallpaper", {QStringList{"wallpaper"}, "wallpaper", "Ocean waves 4k", false});
+        row("no wallpaper", {QStringList{}, "wallpaper", "", false});
+        row("paused music", {QStringList{"paused"}, "wallpaper", "", false});
+        row("music", {QStringList{"playing"}, "music", "Song \u00b7 Ada", false});
+        row("activity over music", {QStringList{"playing", "a"}, "activity", "Task a", false});
+        row("attention first", {QStringList{"b:attention", "a"}, "activity", "Task b", true});
     }
     void focus()
     {
-        QFETCH(QStringList, steps);
-        QFETCH(QString, focus);
-        QFETCH(QString, title);
-        QFETCH(bool, attention);
+        const auto &[steps, focus, title, attention] = test::row<FocusRow>();
         make();
         QSignalSpy focusChanges(m_model.get(), &IslandModel::focusChanged);
         for (const QString &step : steps) {
@@ -179,33 +161,22 @@ private slots:
 
     void wallpaperTexts_data()
     {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<double>("speed");
-        QTest::addColumn<int>("reason"); // -1: playing
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("speedTitle");
-        QTest::newRow("slow") << "en_US" << 0.75 << -1 << "Playing at 0.75\u00d7"
-                              << "0.75\u00d7";
-        QTest::newRow("decimal comma") << "de_DE" << 1.25 << -1 << "Playing at 1,25\u00d7"
-                                       << "1,25\u00d7";
-        QTest::newRow("hot, in this desktop's words")
-            << "en_US" << 1.0 << int(PauseReason::hot) << "Paused while your computer cools down"
-            << "1\u00d7";
+        const auto row = test::rows<TextsRow>();
+        row("slow", {"en_US", 0.75, {}, "Playing at 0.75\u00d7", "0.75\u00d7"});
+        row("decimal comma", {"de_DE", 1.25, {}, "Playing at 1,25\u00d7", "1,25\u00d7"});
+        row("hot, in this desktop's words",
+            {"en_US", 1.0, PauseReason::hot, "Paused while your computer cools down", "1\u00d7"});
     }
     void wallpaperTexts()
     {
-        QFETCH(QString, locale);
-        QFETCH(double, speed);
-        QFETCH(int, reason);
-        QFETCH(QString, status);
-        QFETCH(QString, speedTitle);
+        const auto &[locale, speed, reason, status, speedTitle] = test::row<TextsRow>();
         QLocale::setDefault(QLocale(locale));
         make();
         m_settings->setCurrentVideo(QUrl::fromLocalFile("/v/a.mp4"));
         m_model->setSpeed(speed);
         QCOMPARE(m_settings->speed(m_settings->currentVideo()), speed);
-        if (reason >= 0)
-            m_model->setPauseReason(PauseReason(reason));
+        if (reason)
+            m_model->setPauseReason(*reason);
         QCOMPARE(m_model->statusText(), status);
         QCOMPARE(m_model->speedTitle(), speedTitle);
         QLocale::setDefault(QLocale::c());
@@ -220,19 +191,15 @@ private slots:
 
     void eventPictures_data()
     {
-        QTest::addColumn<QString>("icon");
-        QTest::addColumn<bool>("image");
-        QTest::addColumn<QString>("picture");
-        QTest::newRow("track with artwork") << "music.note" << true << "artwork";
-        QTest::newRow("running") << "sparkles" << false << "symbol";
-        QTest::newRow("now playing") << "play.rectangle.fill" << false << "poster";
-        QTest::newRow("track without artwork") << "music.note" << false << "poster";
+        const auto row = test::rows<std::tuple<QString, bool, QString>>(); // icon, image, picture
+        row("track with artwork", {"music.note", true, "artwork"});
+        row("running", {"sparkles", false, "symbol"});
+        row("now playing", {"play.rectangle.fill", false, "poster"});
+        row("track without artwork", {"music.note", false, "poster"});
     }
     void eventPictures()
     {
-        QFETCH(QString, icon);
-        QFETCH(bool, image);
-        QFETCH(QString, picture);
+        const auto &[icon, image, picture] = test::row<std::tuple<QString, bool, QString>>();
         make();
         QImage artwork(4, 4, QImage::Format_RGB32);
         m_model->announce({icon, "t", std::nullopt, image ? artwork : QImage(), 3});
