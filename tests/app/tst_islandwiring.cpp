@@ -1,6 +1,7 @@
 #include "FakeDesktop.h"
 #include "FakePowerSources.h"
 #include "GalleryFixture.h"
+#include "Rows.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "TestMedia.h"
@@ -15,6 +16,10 @@ using namespace std::chrono_literals;
 // What the delegate connects the island to: the engine's playback, the settings and the
 // accessibility request.
 namespace {
+
+using SpeedRow = std::tuple<QString, double, QString>; // locale, speed, event
+// sources, codex watched, chat apps watched, accessibility requests
+using SourcesRow = std::tuple<QStringList, bool, QStringList, int>;
 
 class FakeAccessibility final : public AccessibilityBus {
 public:
@@ -142,19 +147,15 @@ private slots:
 
     void speedChangesAreAnnouncedAndPlayed_data()
     {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<double>("speed");
-        QTest::addColumn<QString>("event");
-        QTest::newRow("slower") << "en_US" << 0.5 << "tortoise.fill|Speed 0.5\u00d7|A";
-        QTest::newRow("faster") << "en_US" << 1.5 << "hare.fill|Speed 1.5\u00d7|A";
-        QTest::newRow("normal") << "en_US" << 1.0 << "speedometer|Speed 1\u00d7|A";
-        QTest::newRow("decimal comma") << "de_DE" << 1.25 << "hare.fill|Speed 1,25\u00d7|A";
+        const auto row = test::rows<SpeedRow>();
+        row("slower", {"en_US", 0.5, "tortoise.fill|Speed 0.5\u00d7|A"});
+        row("faster", {"en_US", 1.5, "hare.fill|Speed 1.5\u00d7|A"});
+        row("normal", {"en_US", 1.0, "speedometer|Speed 1\u00d7|A"});
+        row("decimal comma", {"de_DE", 1.25, "hare.fill|Speed 1,25\u00d7|A"});
     }
     void speedChangesAreAnnouncedAndPlayed()
     {
-        QFETCH(QString, locale);
-        QFETCH(double, speed);
-        QFETCH(QString, event);
+        const auto &[locale, speed, event] = test::row<SpeedRow>();
         QLocale::setDefault(QLocale(locale));
         QVERIFY(test::copyTestVideo(video("a.mp4").toLocalFile()));
         Launched app([speed](AppSettings &s) {
@@ -174,22 +175,14 @@ private slots:
 
     void sourcesStartTheirWatchers_data()
     {
-        QTest::addColumn<QStringList>("sources");
-        QTest::addColumn<bool>("codex");
-        QTest::addColumn<QStringList>("chatApps");
-        QTest::addColumn<int>("accessibilityRequests");
-        QTest::newRow("none") << QStringList{} << false << QStringList{} << 0;
-        QTest::newRow("ChatGPT & Codex")
-            << QStringList{"chatGPT"} << true << QStringList{"ChatGPT"} << 0;
-        QTest::newRow("Claude app chats")
-            << QStringList{"claudeApp"} << false << QStringList{"Claude"} << 1;
+        const auto row = test::rows<SourcesRow>();
+        row("none", {{}, false, {}, 0});
+        row("ChatGPT & Codex", {{"chatGPT"}, true, {"ChatGPT"}, 0});
+        row("Claude app chats", {{"claudeApp"}, false, {"Claude"}, 1});
     }
     void sourcesStartTheirWatchers()
     {
-        QFETCH(QStringList, sources);
-        QFETCH(bool, codex);
-        QFETCH(QStringList, chatApps);
-        QFETCH(int, accessibilityRequests);
+        const auto &[sources, codex, chatApps, accessibilityRequests] = test::row<SourcesRow>();
         Launched app;
         IslandSourceSet set;
         for (const QString &raw : sources)

@@ -10,6 +10,7 @@
 using namespace quintara;
 using Response = test::LoopbackHttpServer::Response;
 using Action = GalleryWallpaperModel::Action;
+using DecodingRow = std::tuple<QString, QJsonValue, QString>;
 
 // The gallery store against a loopback gallery: the catalog, downloads and the statistics ping.
 class GalleryStoreTest : public QObject {
@@ -71,28 +72,24 @@ private slots:
 
     void decoding_data()
     {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QJsonValue>("value");   // undefined removes the key
-        QTest::addColumn<QString>("creditLine"); // empty: the whole catalog fails
+        // key, value (undefined removes the key), credit line (empty: the whole catalog fails)
+        const auto row = test::rows<DecodingRow>();
         const QJsonValue none(QJsonValue::Undefined);
         const QString normal = "Quintara \u00b7 CC0 1.0";
-        QTest::newRow("no unverified") << "unverified" << none << normal;
-        QTest::newRow("unverified") << "unverified" << QJsonValue(true) << "Licence unverified";
-        QTest::newRow("licence without url")
-            << "licence" << QJsonValue(QJsonObject{{"name", "CC0 1.0"}}) << normal;
-        QTest::newRow("unknown key") << "rating" << QJsonValue(5) << normal;
-        QTest::newRow("no bytes") << "bytes" << none << "";
+        row("no unverified", {"unverified", none, normal});
+        row("unverified", {"unverified", true, "Licence unverified"});
+        row("licence without url", {"licence", QJsonObject{{"name", "CC0 1.0"}}, normal});
+        row("unknown key", {"rating", 5, normal});
+        row("no bytes", {"bytes", none, ""});
         for (const char *video : {"not a url", "file:///etc/x"}) // not of the catalog's scheme
-            QTest::addRow("video %s", video) << "video" << QJsonValue(video) << "";
+            row(QByteArray("video ") + video, {"video", video, ""});
         for (const char *id : {"", "../evil", "a/b", ".", "..", ".hidden"})
-            QTest::addRow("id \"%s\"", id) << "id" << QJsonValue(id) << "";
-        QTest::newRow("id with NUL") << "id" << QJsonValue(QString("a") + QChar(0) + "b") << "";
+            row("id \"" + QByteArray(id) + '"', {"id", id, ""});
+        row("id with NUL", {"id", QString("a") + QChar(0) + "b", ""});
     }
     void decoding()
     {
-        QFETCH(QString, key);
-        QFETCH(QJsonValue, value);
-        QFETCH(QString, creditLine);
+        const auto &[key, value, creditLine] = test::row<DecodingRow>();
         QJsonObject changed = test::catalogEntry(m_server, {"b", "B"});
         value.isUndefined() ? changed.remove(key) : void(changed.insert(key, value));
         const QJsonArray entries{test::catalogEntry(m_server, {"a", "A"}), changed};

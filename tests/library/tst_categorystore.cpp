@@ -12,6 +12,7 @@
 
 using namespace quintara;
 using Assignments = CategoryStore::Assignments;
+using ReadingRow = std::tuple<QByteArray, QStringList, Assignments>;
 
 namespace {
 
@@ -94,21 +95,18 @@ private slots:
 
     void reading_data()
     {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QStringList>("tags");
-        QTest::addColumn<Assignments>("assignments");
-        const auto unread = [](const char *name, const char *file) {
-            QTest::newRow(name) << QByteArray(file) << QStringList{} << Assignments{};
-        };
-        QTest::newRow("tag only in an assignment")
-            << QByteArray(R"({"version": 1, "tags": [], "videos": {"a.mp4": ["x"]}})")
-            << QStringList{"x"} << Assignments{{"a.mp4", {"x"}}};
-        QTest::newRow("union sorted, lists as stored")
-            << QByteArray(R"({"videos": {"c.mp4": ["c", "a"]}, "tags": ["b", "a"], "version": 1})")
-            << QStringList{"a", "b", "c"} << Assignments{{"c.mp4", {"c", "a"}}};
-        QTest::newRow("unknown members and other versions")
-            << QByteArray(R"({"version": 7, "extra": true, "tags": ["t"], "videos": {}})")
-            << QStringList{"t"} << Assignments{};
+        const auto row = test::rows<ReadingRow>(); // file, tags, assignments
+        const auto unread = [&](const char *name, const char *file) { row(name, {file, {}, {}}); };
+        row("tag only in an assignment",
+            {R"({"version": 1, "tags": [], "videos": {"a.mp4": ["x"]}})",
+             {"x"},
+             {{"a.mp4", {"x"}}}});
+        row("union sorted, lists as stored",
+            {R"({"videos": {"c.mp4": ["c", "a"]}, "tags": ["b", "a"], "version": 1})",
+             {"a", "b", "c"},
+             {{"c.mp4", {"c", "a"}}}});
+        row("unknown members and other versions",
+            {R"({"version": 7, "extra": true, "tags": ["t"], "videos": {}})", {"t"}, {}});
         unread("no version", R"({"tags": ["t"], "videos": {"a.mp4": ["t"]}})");
         unread("fractional version", R"({"version": 1.5, "tags": ["t"], "videos": {}})");
         unread("version as text", R"({"version": "1", "tags": ["t"], "videos": {}})");
@@ -121,9 +119,7 @@ private slots:
     }
     void reading()
     {
-        QFETCH(QByteArray, file);
-        QFETCH(QStringList, tags);
-        QFETCH(Assignments, assignments);
+        const auto &[file, tags, assignments] = test::row<ReadingRow>();
         Library library;
         library.store.toggle("stale", video("old.mp4")); // whatever was loaded before goes
         test::writeFile(library.tagFile, file);
