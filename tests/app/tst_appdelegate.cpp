@@ -16,7 +16,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-using test::FakeWallpaperEngine;
 using test::twoDisplays;
 
 // A delegate on fake power sources and a fake engine, with a library folder of `files`; the
@@ -27,7 +26,7 @@ struct Delegate {
     test::FakePowerSources power;
     AppDelegate delegate{store, scheduler, power.take()};
     AppSettings &settings = delegate.settings();
-    FakeWallpaperEngine *engine = nullptr;
+    test::FakeWallpaperEngine *&engine = test::useFakeEngine(delegate);
     const QString library = test::freshFolder(QStringLiteral("lib"));
 
     explicit Delegate(const QStringList &files = {})
@@ -37,12 +36,6 @@ struct Delegate {
         settings.setLibraryFolder(QUrl::fromLocalFile(library + QLatin1Char('/')));
         if (!files.isEmpty())
             settings.setCurrentVideo(video(files.first()));
-        delegate.setIslandServicesFactory(test::fakeIslandServices);
-        delegate.setWallpaperEngineFactory([this](AppSettings &s, Scheduler &clock) {
-            auto made = std::make_unique<FakeWallpaperEngine>(s, clock, twoDisplays);
-            engine = made.get();
-            return made;
-        });
     }
     QUrl video(const QString &name) const { return QUrl::fromLocalFile(library + '/' + name); }
     double rate(const QString &name) const { return engine->backend.player(video(name))->rate; }
