@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QMutexLocker>
-#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -155,39 +154,6 @@ private:
     bool m_finished = false;
 };
 
-// Lives on the server's thread: accepts connections and hands them their requests.
-class LoopbackHttpEngine final : public QObject {
-public:
-    explicit LoopbackHttpEngine(LoopbackHttpServer &server) : m_server(server) {}
-
-    quint16 listen()
-    {
-        m_listener = new QTcpServer(this);
-        if (!m_listener->listen(QHostAddress::LocalHost, 0))
-            return 0;
-        connect(m_listener, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = m_listener->nextPendingConnection())
-                m_connections.append(new LoopbackHttpConnection(m_server, socket, this));
-        });
-        return m_listener->serverPort();
-    }
-
-    void resume()
-    {
-        m_connections.removeAll(nullptr);
-        for (const auto &connection : std::as_const(m_connections))
-            connection->resume();
-    }
-
-    // Closes everything; runs on the server's thread before it ends.
-    void shutdown() { qDeleteAll(children()); }
-
-private:
-    LoopbackHttpServer &m_server;
-    QTcpServer *m_listener = nullptr;
-    QList<QPointer<LoopbackHttpConnection>> m_connections;
-};
-
 LoopbackHttpServer::Response LoopbackHttpServer::Response::ok(QByteArray body,
                                                               QByteArray contentType)
 {
@@ -226,11 +192,22 @@ QByteArray LoopbackHttpServer::Request::header(const QByteArray &name) const
 LoopbackHttpServer::LoopbackHttpServer(QObject *parent) : QObject(parent)
 {
     m_thread.setObjectName(QStringLiteral("LoopbackHttpServer"));
-    m_engine = new LoopbackHttpEngine(*this);
-    m_engine->moveToThread(&m_thread);
+    // Everything the server's thread owns is a child of m_worker: the listener and connections.
+    m_worker->moveToThread(&m_thread);
     m_thread.start();
     QMetaObject::invokeMethod(
-        m_engine, [this] { m_port = m_engine->listen(); }, Qt::BlockingQueuedConnection);
+        m_worker,
+        [this] {
+            auto *listener = new QTcpServer(m_worker);
+            if (!listener->listen(QHostAddress::LocalHost, 0))
+                return;
+            connect(listener, &QTcpServer::newConnection, m_worker, [this, listener] {
+                while (QTcpSocket *socket = listener->nextPendingConnection())
+                    new LoopbackHttpConnection(*this, socket, m_worker);
+            });
+            m_port = listener->serverPort();
+        },
+        Qt::BlockingQueuedConnection);
     if (m_port == 0)
         qFatal("the loopback server cannot listen on 127.0.0.1");
 }
@@ -238,10 +215,11 @@ LoopbackHttpServer::LoopbackHttpServer(QObject *parent) : QObject(parent)
 LoopbackHttpServer::~LoopbackHttpServer()
 {
     QMetaObject::invokeMethod(
-        m_engine, [this] { m_engine->shutdown(); }, Qt::BlockingQueuedConnection);
+        m_worker, [this] { qDeleteAll(QObjectList(m_worker->children())); },
+        Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
-    delete m_engine;
+    delete m_worker;
 }
 
 QUrl LoopbackHttpServer::url(const QString &path) const
@@ -262,7 +240,11 @@ void LoopbackHttpServer::release(const QByteArray &path)
         QMutexLocker lock(&m_mutex);
         m_released.insert(path);
     }
-    QMetaObject::invokeMethod(m_engine, [engine = m_engine] { engine->resume(); });
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker] {
+        for (QObject *child : worker->children())
+            if (auto *connection = dynamic_cast<LoopbackHttpConnection *>(child))
+                connection->resume();
+    });
 }
 
 QList<LoopbackHttpServer::Request> LoopbackHttpServer::requests() const

@@ -13,7 +13,6 @@
 namespace quintara::test {
 
 class LoopbackHttpConnection;
-class LoopbackHttpEngine;
 
 // An HTTP/1.1 server on 127.0.0.1 (never another address) for tests and benchmarks. It runs on a
 // thread of its own, so it keeps serving while the test's thread blocks (a child process, a
@@ -81,7 +80,6 @@ public:
 
 private:
     friend class LoopbackHttpConnection;
-    friend class LoopbackHttpEngine;
     Response responseFor(const QByteArray &path) const;
     bool isReleased(const QByteArray &path) const;
     void record(Request request);
@@ -92,7 +90,7 @@ private:
     QList<Request> m_requests;
 
     QThread m_thread;
-    LoopbackHttpEngine *m_engine = nullptr;
+    QObject *m_worker = new QObject;
     quint16 m_port = 0;
 };
 
