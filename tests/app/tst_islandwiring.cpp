@@ -17,6 +17,7 @@ using namespace std::chrono_literals;
 // accessibility request.
 namespace {
 
+using LinkRow = std::pair<QString, QStringList>;
 using SpeedRow = std::tuple<QString, double, QString>; // locale, speed, event
 // sources, codex watched, chat apps watched, accessibility requests
 using SourcesRow = std::tuple<QStringList, bool, QStringList, int>;
@@ -75,21 +76,17 @@ private slots:
 
     void galleryLinksShowTheirProgress_data()
     {
-        QTest::addColumn<QString>("link");
-        QTest::addColumn<QStringList>("events"); // "icon|title|subtitle|seconds"
-        QTest::newRow("one new") << "quintara://add?id=a"
-                                 << QStringList{"arrow.down.circle.fill|Adding Aurora\u2026|Online "
-                                                "Gallery|4",
-                                                "checkmark.circle.fill|Aurora|Added to your "
-                                                "library|2.5"};
-        QTest::newRow("unknown") << "quintara://add?ids=zzz"
-                                 << QStringList{"exclamationmark.triangle.fill|Couldn't find those "
-                                                "wallpapers|Online Gallery|3"};
+        const auto row = test::rows<LinkRow>(); // link, events as "icon|title|subtitle|seconds"
+        row("one new", {"quintara://add?id=a",
+                        {"arrow.down.circle.fill|Adding Aurora\u2026|Online Gallery|4",
+                         "checkmark.circle.fill|Aurora|Added to your library|2.5"}});
+        row("unknown", {"quintara://add?ids=zzz",
+                        {"exclamationmark.triangle.fill|Couldn't find those wallpapers|Online "
+                         "Gallery|3"}});
     }
     void galleryLinksShowTheirProgress()
     {
-        QFETCH(QString, link);
-        QFETCH(QStringList, events);
+        const auto &[link, events] = test::row<LinkRow>();
         const QString folder = test::freshFolder("gallery");
         Launched app([&](AppSettings &s) { s.setLibraryFolder(QUrl::fromLocalFile(folder)); });
         QStringList shown; // the hand-off's own, not the new wallpaper's "Now playing"

@@ -1,6 +1,7 @@
 #include "Desktop.h"
 #include "IslandScenes.h"
 #include "ManualAnimationDriver.h"
+#include "Rows.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "VirtualScheduler.h"
@@ -199,16 +200,14 @@ private slots:
     // island's size and the window underneath everywhere else.
     void eachModeDrawsOnlyThePill_data()
     {
-        QTest::addColumn<QString>("scene");
-        QTest::addColumn<QSize>("size");
+        const auto row = test::rows<std::pair<QString, QSize>>(); // scene, island size
         const QList<QSize> sizes{{300, 30}, {380, 60}, {460, 104 + 64 + 2 * 40 + 3 * 10 + 28}};
         for (int i = 0; i < sizes.size(); ++i)
-            QTest::newRow(qPrintable(test::islandScenes[i])) << test::islandScenes[i] << sizes[i];
+            row(test::islandScenes[i].toUtf8(), {test::islandScenes[i], sizes[i]});
     }
     void eachModeDrawsOnlyThePill()
     {
-        QFETCH(QString, scene);
-        QFETCH(QSize, size);
+        const auto &[scene, size] = test::row<std::pair<QString, QSize>>();
         Island island;
         island.controller.setShown(true);
         QVERIFY(QTest::qWaitForWindowExposed(&island.controller.window()));
@@ -230,13 +229,10 @@ private slots:
         const auto near = [](QPoint a, QPoint b) {
             return std::abs(a.x() - b.x()) <= 2 && std::abs(a.y() - b.y()) <= 2;
         };
+        const std::unique_ptr<char[]> shown(QTest::toString(drawn));
         QVERIFY2(near(drawn.topLeft(), pill.topLeft()) &&
                      near(drawn.bottomRight(), pill.bottomRight()),
-                 qPrintable(QStringLiteral("drawn %1,%2 %3x%4")
-                                .arg(drawn.x())
-                                .arg(drawn.y())
-                                .arg(drawn.width())
-                                .arg(drawn.height())));
+                 shown.get());
     }
 
     void invisibleIslandWakesFromTheTopStrip()
