@@ -1,9 +1,20 @@
 #pragma once
 
 #include "island/DynamicIslandController.h"
+#include "platform/AccessibilityBus.h"
 #include "platform/AccessibilityTree.h"
 
 namespace quintara::test {
+
+// The desktop's accessibility switch; a request turns it on only when `grants` says so.
+class FakeAccessibility final : public AccessibilityBus {
+public:
+    bool isEnabled() const override { return enabled; }
+    bool enable() override { return ++enableCalls, enabled = grants, true; }
+    bool enabled = false;
+    bool grants = true;
+    int enableCalls = 0;
+};
 
 // The island's window as the window system would see it.
 class FakeIslandWindow final : public IslandWindowRole {

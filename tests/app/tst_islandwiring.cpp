@@ -22,26 +22,20 @@ using SpeedRow = std::tuple<QString, double, QString>; // locale, speed, event
 // sources, codex watched, chat apps watched, accessibility requests
 using SourcesRow = std::tuple<QStringList, bool, QStringList, int>;
 
-class FakeAccessibility final : public AccessibilityBus {
-public:
-    bool isEnabled() const override { return false; }
-    bool enable() override { return ++enables, true; }
-    int enables = 0;
-};
-
 struct Launched {
     test::MemoryStore store;
     test::VirtualScheduler scheduler;
     test::FakePowerSources power;
     AppDelegate delegate{store, scheduler, power.take()};
     test::FakeWallpaperEngine *&engine = test::useFakeEngine(delegate);
-    FakeAccessibility *accessibility = nullptr;
+    test::FakeAccessibility *accessibility = nullptr;
     QStringList events; // "icon|title|subtitle" of each event shown
 
     explicit Launched(std::function<void(AppSettings &)> before = {})
     {
-        auto bus = std::make_unique<FakeAccessibility>();
+        auto bus = std::make_unique<test::FakeAccessibility>();
         accessibility = bus.get();
+        bus->grants = false; // so every request would reach it
         delegate.setAccessibility(std::move(bus), {});
         if (before)
             before(delegate.settings());
@@ -193,7 +187,7 @@ private slots:
             apps << chat.source;
         QCOMPARE(apps, chatApps);
         QCOMPARE(island.chatAppWatcher().isRunning(), !chatApps.isEmpty());
-        QCOMPARE(app.accessibility->enables, accessibilityRequests);
+        QCOMPARE(app.accessibility->enableCalls, accessibilityRequests);
     }
 
     void showSwitchShowsAndHidesTheWindow()

@@ -1,3 +1,4 @@
+#include "FakeIsland.h"
 #include "Rows.h"
 #include "TestFiles.h"
 #include "TestMain.h"
@@ -34,18 +35,6 @@ public:
 
 private:
     XdgAutostart m_real{QStringLiteral("/usr/bin/quintara")};
-};
-
-class FakeAccessibility final : public AccessibilityBus {
-public:
-    bool isEnabled() const override { return enabled; }
-    bool enable() override
-    {
-        ++enableCalls;
-        return enabled = true;
-    }
-    bool enabled = false;
-    int enableCalls = 0;
 };
 
 } // namespace
@@ -146,7 +135,7 @@ private slots:
     {
         QFETCH(bool, alreadyOn);
         test::MemoryStore store;
-        FakeAccessibility bus;
+        test::FakeAccessibility bus;
         bus.enabled = alreadyOn;
         QStringList told;
         const auto tell = [&](const QString &s) { told << s; };
