@@ -16,59 +16,55 @@ using FocusRow = std::tuple<QStringList, QString, QString, bool>;
 // locale, speed, pause reason, status, speed title
 using TextsRow = std::tuple<QString, double, OptionalPauseReason, QString, QString>;
 
-class IslandModelTest : public QObject {
-    Q_OBJECT
+// An island model on a virtual clock and memory settings, with activities and music to report.
+struct Island {
+    test::VirtualScheduler clock;
+    test::MemoryStore store;
+    AppSettings settings{store};
+    ActivityCenter center{clock};
+    IslandModel model;
 
-    std::unique_ptr<test::VirtualScheduler> m_clock;
-    std::unique_ptr<test::MemoryStore> m_store;
-    std::unique_ptr<AppSettings> m_settings;
-    std::unique_ptr<ActivityCenter> m_center;
-    std::unique_ptr<IslandModel> m_model;
-
-    void make(IslandGeometry geometry = {})
-    {
-        m_model.reset();
-        m_center.reset();
-        m_clock = std::make_unique<test::VirtualScheduler>();
-        m_store = std::make_unique<test::MemoryStore>();
-        m_settings = std::make_unique<AppSettings>(*m_store);
-        m_center = std::make_unique<ActivityCenter>(*m_clock);
-        m_model = std::make_unique<IslandModel>(*m_settings, *m_center, *m_clock, geometry,
-                                                [] { return QDateTime::currentDateTime(); });
-    }
+    explicit Island(IslandGeometry geometry = {})
+        : model(settings, center, clock, geometry, [] { return QDateTime::currentDateTime(); })
+    {}
     void activity(const QString &id, const QString &state = "running")
     {
-        m_center->report(
+        center.report(
             {{"source", "Claude Code"}, {"id", id}, {"state", state}, {"title", "Task " + id}});
     }
     void music(bool playing)
     {
-        m_center->musicChanged("player", MusicApp::music,
-                               {{playerInfo::state, playing ? "Playing" : "Paused"},
-                                {playerInfo::name, "Song"},
-                                {playerInfo::artist, "Ada"}});
+        center.musicChanged("player", MusicApp::music,
+                            {{playerInfo::state, playing ? "Playing" : "Paused"},
+                             {playerInfo::name, "Song"},
+                             {playerInfo::artist, "Ada"}});
     }
-    IslandEvent event(const QString &title, double seconds)
-    {
-        return {"play.fill", title, std::nullopt, {}, seconds};
-    }
+};
+
+IslandEvent news(const QString &title, double seconds)
+{
+    return {"play.fill", title, std::nullopt, {}, seconds};
+}
+
+class IslandModelTest : public QObject {
+    Q_OBJECT
 
 private slots:
     void newerEventReplacesOlderAndKeepsItsOwnTime()
     {
-        make();
-        m_model->announce(event("first", 6));
-        m_clock->advance(1s);
-        m_model->announce(event("second", 3));
-        QCOMPARE(m_model->eventTitle(), "second");
-        QCOMPARE(m_model->mode(), IslandModel::Mode::event);
-        m_clock->advance(2999ms);
-        QCOMPARE(m_model->mode(), IslandModel::Mode::event);
-        m_clock->advance(1ms);
-        QCOMPARE(m_model->mode(), IslandModel::Mode::resting);
-        QVERIFY(!m_model->event());
-        m_clock->advance(3s); // past the first one's end: nothing more happens
-        QCOMPARE(m_model->mode(), IslandModel::Mode::resting);
+        Island island;
+        island.model.announce(news("first", 6));
+        island.clock.advance(1s);
+        island.model.announce(news("second", 3));
+        QCOMPARE(island.model.eventTitle(), "second");
+        QCOMPARE(island.model.mode(), IslandModel::Mode::event);
+        island.clock.advance(2999ms);
+        QCOMPARE(island.model.mode(), IslandModel::Mode::event);
+        island.clock.advance(1ms);
+        QCOMPARE(island.model.mode(), IslandModel::Mode::resting);
+        QVERIFY(!island.model.event());
+        island.clock.advance(3s); // past the first one's end: nothing more happens
+        QCOMPARE(island.model.mode(), IslandModel::Mode::resting);
     }
 
     void hoverOutlastsOrKeepsTheEvent_data()
@@ -80,14 +76,14 @@ private slots:
     void hoverOutlastsOrKeepsTheEvent()
     {
         const auto &[leaveAfterMs, modeAfterLeaving] = test::row<std::pair<int, QString>>();
-        make();
-        m_model->setHovering(true);
-        m_model->announce(event("news", 3)); // expanded stays expanded
-        QCOMPARE(m_model->modeName(), "expanded");
-        m_clock->advance(std::chrono::milliseconds(leaveAfterMs));
-        QCOMPARE(m_model->modeName(), "expanded");
-        m_model->setHovering(false);
-        QCOMPARE(m_model->modeName(), modeAfterLeaving);
+        Island island;
+        island.model.setHovering(true);
+        island.model.announce(news("news", 3)); // expanded stays expanded
+        QCOMPARE(island.model.modeName(), "expanded");
+        island.clock.advance(std::chrono::milliseconds(leaveAfterMs));
+        QCOMPARE(island.model.modeName(), "expanded");
+        island.model.setHovering(false);
+        QCOMPARE(island.model.modeName(), modeAfterLeaving);
     }
 
     void sizes_data()
@@ -110,23 +106,23 @@ private slots:
     void sizes()
     {
         const auto &[geometry, playing, activities, mode, size] = test::row<SizeRow>();
-        make(geometry);
-        const QSizeF initial = m_model->size();
-        QSignalSpy sizeChanges(m_model.get(), &IslandModel::sizeChanged);
+        Island island(geometry);
+        const QSizeF initial = island.model.size();
+        QSignalSpy sizeChanges(&island.model, &IslandModel::sizeChanged);
         if (playing)
-            music(true);
+            island.music(true);
         for (int i = 0; i < activities; ++i)
-            activity(QString::number(i));
-        m_clock->advance(10s); // every event is over
+            island.activity(QString::number(i));
+        island.clock.advance(10s); // every event is over
         if (mode == "event")
-            m_model->announce(event("news", 3));
-        m_model->setHovering(mode == "expanded");
-        QCOMPARE(m_model->modeName(), mode);
-        QCOMPARE(m_model->size(), size);
+            island.model.announce(news("news", 3));
+        island.model.setHovering(mode == "expanded");
+        QCOMPARE(island.model.modeName(), mode);
+        QCOMPARE(island.model.size(), size);
         QCOMPARE(sizeChanges.isEmpty(), size == initial);
-        QCOMPARE(m_model->visibleActivities().size(), std::min(activities, 2));
+        QCOMPARE(island.model.visibleActivities().size(), std::min(activities, 2));
         if (activities > 0)
-            QCOMPARE(m_model->visibleActivities().first().id, QString::number(activities - 1));
+            QCOMPARE(island.model.visibleActivities().first().id, QString::number(activities - 1));
     }
 
     void focus_data()
@@ -142,20 +138,21 @@ private slots:
     void focus()
     {
         const auto &[steps, focus, title, attention] = test::row<FocusRow>();
-        make();
-        QSignalSpy focusChanges(m_model.get(), &IslandModel::focusChanged);
+        Island island;
+        QSignalSpy focusChanges(&island.model, &IslandModel::focusChanged);
         for (const QString &step : steps) {
             if (step == "wallpaper")
-                m_settings->setCurrentVideo(QUrl::fromLocalFile("/v/ocean_waves-4k.mp4"));
+                island.settings.setCurrentVideo(QUrl::fromLocalFile("/v/ocean_waves-4k.mp4"));
             else if (step == "playing" || step == "paused")
-                music(step == "playing");
+                island.music(step == "playing");
             else
-                activity(step.section(':', 0, 0),
-                         step.section(':', 1, 1).isEmpty() ? "running" : step.section(':', 1, 1));
+                island.activity(step.section(':', 0, 0), step.section(':', 1, 1).isEmpty()
+                                                             ? "running"
+                                                             : step.section(':', 1, 1));
         }
-        QCOMPARE(m_model->focusName(), focus);
-        QCOMPARE(m_model->focusTitle(), title);
-        QCOMPARE(m_model->focusNeedsAttention(), attention);
+        QCOMPARE(island.model.focusName(), focus);
+        QCOMPARE(island.model.focusTitle(), title);
+        QCOMPARE(island.model.focusNeedsAttention(), attention);
         QCOMPARE(focusChanges.isEmpty(), focus == "wallpaper");
     }
 
@@ -171,22 +168,22 @@ private slots:
     {
         const auto &[locale, speed, reason, status, speedTitle] = test::row<TextsRow>();
         QLocale::setDefault(QLocale(locale));
-        make();
-        m_settings->setCurrentVideo(QUrl::fromLocalFile("/v/a.mp4"));
-        m_model->setSpeed(speed);
-        QCOMPARE(m_settings->speed(m_settings->currentVideo()), speed);
+        Island island;
+        island.settings.setCurrentVideo(QUrl::fromLocalFile("/v/a.mp4"));
+        island.model.setSpeed(speed);
+        QCOMPARE(island.settings.speed(island.settings.currentVideo()), speed);
         if (reason)
-            m_model->setPauseReason(*reason);
-        QCOMPARE(m_model->statusText(), status);
-        QCOMPARE(m_model->speedTitle(), speedTitle);
+            island.model.setPauseReason(*reason);
+        QCOMPARE(island.model.statusText(), status);
+        QCOMPARE(island.model.speedTitle(), speedTitle);
         QLocale::setDefault(QLocale::c());
     }
 
     void speedWithoutWallpaperChangesNothing()
     {
-        make();
-        m_model->setSpeed(0.5);
-        QVERIFY(m_settings->speeds().isEmpty());
+        Island island;
+        island.model.setSpeed(0.5);
+        QVERIFY(island.settings.speeds().isEmpty());
     }
 
     void eventPictures_data()
@@ -200,26 +197,26 @@ private slots:
     void eventPictures()
     {
         const auto &[icon, image, picture] = test::row<std::tuple<QString, bool, QString>>();
-        make();
+        Island island;
         QImage artwork(4, 4, QImage::Format_RGB32);
-        m_model->announce({icon, "t", std::nullopt, image ? artwork : QImage(), 3});
-        QCOMPARE(m_model->eventPicture(), picture);
+        island.model.announce({icon, "t", std::nullopt, image ? artwork : QImage(), 3});
+        QCOMPARE(island.model.eventPicture(), picture);
     }
 
     // The expanded island's "time since" texts count on only while they show.
     void elapsedTimesTickOnlyWhileExpanded()
     {
-        make();
-        activity("a");
-        m_clock->advance(10s);
-        QCOMPARE(m_clock->pendingCount(), 0u);
-        m_model->setHovering(true);
-        QCOMPARE(m_clock->pendingCount(), 1u);
-        QSignalSpy ticks(m_model->visibleActivityList(), &QAbstractItemModel::dataChanged);
-        m_clock->advance(3s);
+        Island island;
+        island.activity("a");
+        island.clock.advance(10s);
+        QCOMPARE(island.clock.pendingCount(), 0u);
+        island.model.setHovering(true);
+        QCOMPARE(island.clock.pendingCount(), 1u);
+        QSignalSpy ticks(island.model.visibleActivityList(), &QAbstractItemModel::dataChanged);
+        island.clock.advance(3s);
         QCOMPARE(ticks.size(), 3);
-        m_model->setHovering(false);
-        QCOMPARE(m_clock->pendingCount(), 0u);
+        island.model.setHovering(false);
+        QCOMPARE(island.clock.pendingCount(), 0u);
         QCOMPARE(IslandActivities::elapsedText(5), "5 sec");
         QCOMPARE(IslandActivities::elapsedText(125), "2 min, 5 sec");
         QCOMPARE(IslandActivities::elapsedText(3600), "1 hr");
