@@ -209,28 +209,27 @@ std::uint32_t DBusReader::uint32()
     return value;
 }
 
-QByteArray DBusReader::string()
+QByteArray DBusReader::terminated(qsizetype length)
 {
-    const std::uint32_t length = uint32();
-    if (!m_ok || m_position + qsizetype(length) + 1 > m_data.size()) {
+    if (!m_ok || m_position + length + 1 > m_data.size()) {
         m_ok = false;
         return {};
     }
     QByteArray value = m_data.mid(m_position, length);
-    m_position += qsizetype(length) + 1;
+    m_position += length + 1;
     return value;
+}
+
+QByteArray DBusReader::string()
+{
+    const std::uint32_t length = uint32();
+    return terminated(qsizetype(length));
 }
 
 QByteArray DBusReader::signature()
 {
     const std::uint8_t length = byte();
-    if (!m_ok || m_position + qsizetype(length) + 1 > m_data.size()) {
-        m_ok = false;
-        return {};
-    }
-    QByteArray value = m_data.mid(m_position, length);
-    m_position += qsizetype(length) + 1;
-    return value;
+    return terminated(qsizetype(length));
 }
 
 qsizetype DBusReader::beginArray(int elementAlignment)

@@ -55,6 +55,9 @@ public:
     std::optional<QByteArray> variantString();
 
 private:
+    // `length` bytes and the NUL after them.
+    QByteArray terminated(qsizetype length);
+
     const QByteArray &m_data;
     bool m_bigEndian;
     qsizetype m_position;

@@ -1,5 +1,7 @@
 #include "platform/linux/DesktopTrayHost.h"
 
+#include "platform/linux/X11Window.h"
+
 #include <QByteArray>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -13,19 +15,6 @@
 #include <xcb/xcb.h>
 
 namespace quintara {
-
-namespace {
-
-xcb_atom_t internAtom(xcb_connection_t *c, const QByteArray &name)
-{
-    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, uint16_t(name.size()), name.constData()), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    return atom;
-}
-
-} // namespace
 
 DesktopTrayHost::DesktopTrayHost(QObject *parent) : TrayHost(parent)
 {
@@ -46,19 +35,14 @@ DesktopTrayHost::DesktopTrayHost(QObject *parent) : TrayHost(parent)
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
     // A connection of its own: the root window's client messages reach it without Qt's help.
-    int screen = 0;
-    m_connection = xcb_connect(nullptr, &screen);
-    if (xcb_connection_has_error(m_connection)) {
-        xcb_disconnect(m_connection);
-        m_connection = nullptr;
+    const x11::OwnConnection own = x11::connectOwn();
+    m_connection = own.connection;
+    if (!m_connection)
         return;
-    }
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
-    for (int i = 0; i < screen && it.rem; ++i)
-        xcb_screen_next(&it);
-    m_root = it.data->root;
-    m_selection = internAtom(m_connection, "_NET_SYSTEM_TRAY_S" + QByteArray::number(screen));
-    m_manager = internAtom(m_connection, "MANAGER");
+    m_root = own.root;
+    m_selection = x11::atom(m_connection,
+                            ("_NET_SYSTEM_TRAY_S" + QByteArray::number(own.screen)).constData());
+    m_manager = x11::atom(m_connection, "MANAGER");
     // A new tray manager announces itself to StructureNotify listeners of the root window.
     const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);

@@ -1,5 +1,7 @@
 #include "platform/linux/X11DesktopVisibility.h"
 
+#include "platform/linux/X11Window.h"
+
 #include <QGuiApplication>
 #include <QRegion>
 #include <QSocketNotifier>
@@ -65,17 +67,11 @@ X11DesktopVisibility::X11DesktopVisibility(QObject *parent) : DesktopVisibility(
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
-    int screen = 0;
-    m_connection = xcb_connect(nullptr, &screen);
-    if (xcb_connection_has_error(m_connection)) {
-        xcb_disconnect(m_connection);
-        m_connection = nullptr;
+    const x11::OwnConnection own = x11::connectOwn();
+    m_connection = own.connection;
+    if (!m_connection)
         return;
-    }
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
-    for (int i = 0; i < screen && it.rem; ++i)
-        xcb_screen_next(&it);
-    m_root = it.data->root;
+    m_root = own.root;
     xcb_intern_atom_cookie_t cookies[atomCount];
     for (int i = 0; i < atomCount; ++i)
         cookies[i] =

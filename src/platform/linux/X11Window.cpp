@@ -88,6 +88,21 @@ xcb_window_t defaultRoot(xcb_connection_t *c)
     return roots.data->root;
 }
 
+OwnConnection connectOwn()
+{
+    OwnConnection own;
+    own.connection = xcb_connect(nullptr, &own.screen);
+    if (xcb_connection_has_error(own.connection)) {
+        xcb_disconnect(own.connection);
+        return {};
+    }
+    auto roots = xcb_setup_roots_iterator(xcb_get_setup(own.connection));
+    for (int i = 0; i < own.screen && roots.rem > 1; ++i)
+        xcb_screen_next(&roots);
+    own.root = roots.data->root;
+    return own;
+}
+
 void prepareWindow(QWindow &window, const char *type, int qtType,
                    std::span<const char *const> states)
 {

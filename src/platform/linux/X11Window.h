@@ -16,6 +16,15 @@ xcb_window_t rootOf(xcb_connection_t *c, xcb_window_t window);
 int defaultScreen();
 xcb_window_t defaultRoot(xcb_connection_t *c);
 
+// A display connection of the caller's own, so events it selects reach it without Qt's help.
+// `connection` is null when the display cannot be reached; the owner disconnects it.
+struct OwnConnection {
+    xcb_connection_t *connection = nullptr;
+    int screen = 0;
+    xcb_window_t root = XCB_WINDOW_NONE;
+};
+OwnConnection connectOwn();
+
 // The parts of an unmapped window's EWMH role: its one type (`qtType` is the bit of Qt's xcb
 // backend for it, which writes the type again whenever it maps the window), `states`, every
 // workspace, and no keyboard focus.
