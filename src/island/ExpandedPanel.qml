@@ -112,6 +112,7 @@ ColumnLayout {
                 }
                 IslandMenu {
                     id: speedMenu
+                    objectName: "speedMenu"
                     parent: panel.overlay
                     opener: speedButton
                     titles: panel.model.speedChoices.map(choice => choice.title)
