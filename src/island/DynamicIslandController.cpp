@@ -113,8 +113,8 @@ void DynamicIslandController::makeView(QQmlEngine &engine)
     }
     m_view->setParentItem(m_window->contentItem());
     m_view->setSize(QSizeF(windowSize));
-    for (const char *signal :
-         {SIGNAL(pillRectChanged()), SIGNAL(pillRadiusChanged()), SIGNAL(menuRectChanged())})
+    for (const char *signal : {SIGNAL(pillRectChanged()), SIGNAL(pillRadiusChanged()),
+                               SIGNAL(menuRectChanged()), SIGNAL(tipRectChanged())})
         connect(m_view, signal, this, SLOT(updateDrawnRegion()));
     connect(m_view, SIGNAL(menuOpenChanged()), this, SLOT(updateInputRegion()));
     updateDrawnRegion();
@@ -124,9 +124,11 @@ void DynamicIslandController::updateDrawnRegion()
 {
     const QRectF pill = m_view ? m_view->property("pillRect").toRectF() : QRectF();
     const double radius = m_view ? m_view->property("pillRadius").toDouble() : 0;
-    // An open menu reaches below the pill.
-    const QRect menu = m_view ? m_view->property("menuRect").toRectF().toAlignedRect() : QRect();
-    m_services.window->setDrawnRegion(*m_window, pillRegion(pill, radius) | menu);
+    // An open menu and a tooltip may reach beyond the pill.
+    QRegion drawn = pillRegion(pill, radius);
+    for (const char *floating : {"menuRect", "tipRect"})
+        drawn |= m_view ? m_view->property(floating).toRectF().toAlignedRect() : QRect();
+    m_services.window->setDrawnRegion(*m_window, drawn);
 }
 
 void DynamicIslandController::setSources(const IslandSourceSet &sources)

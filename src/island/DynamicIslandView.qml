@@ -15,15 +15,21 @@ Item {
                                      ? Qt.rect(pill.x, pill.y, pill.width, pill.height)
                                      : Qt.rect(0, 0, 0, 0)
     readonly property real pillRadius: pill.radius
-    // A menu is open and may reach beyond the pill.
-    readonly property bool menuOpen: expanded.menuOpen
-    readonly property rect menuRect: expanded.menuRect
+    // A menu is open and may reach beyond the pill; where it and the tooltip are drawn.
+    readonly property bool menuOpen: expanded.menu.opened
+    readonly property rect menuRect: menuOpen ? outline(expanded.menu) : Qt.rect(0, 0, 0, 0)
+    readonly property rect tipRect: tip.visible ? outline(tip) : Qt.rect(0, 0, 0, 0)
 
     readonly property string mode: model.mode
     readonly property real notch: model.hasNotch ? model.notchHeight : 0
 
     readonly property real response: model.springResponse
     readonly property real dampingFraction: model.springDamping
+
+    // What a floating item covers, its shadow one pixel right and down included.
+    function outline(item) {
+        return Qt.rect(item.x, item.y, item.width + 1, item.height + 1)
+    }
 
     // The shadow: layers of faint black around the pill, 18 wide, 8 down.
     Repeater {
@@ -133,8 +139,23 @@ Item {
                     id: expanded
                     width: parent.width
                     model: view.model
+                    overlay: overlay
                 }
             }
+        }
+    }
+
+    // Above the pill and not cut by it: the speed menu and the tooltip, over the whole window.
+    Item {
+        id: overlay
+        anchors.fill: parent
+        // A press anywhere else closes the menu; the press still reaches what is under it.
+        TapHandler {
+            onPressedChanged: if (pressed) expanded.menu.pressedAt(point.position)
+        }
+        IslandToolTip {
+            id: tip
+            target: view.mode === "expanded" ? expanded.hoveredControl : null
         }
     }
 }

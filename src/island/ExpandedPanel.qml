@@ -1,6 +1,4 @@
-import QtQml.Models
 import QtQuick
-import QtQuick.Controls
 import QtQuick.Layouts
 import Quintara.Settings
 import Quintara.Island
@@ -10,15 +8,15 @@ ColumnLayout {
     id: panel
 
     required property IslandModel model
-    // A menu of the panel is open (it may reach beyond the island).
-    readonly property bool menuOpen: speedMenu.opened
-    // Where the open menu is drawn, in the window.
-    readonly property rect menuRect: {
-        if (!speedMenu.opened)
-            return Qt.rect(0, 0, 0, 0)
-        const corner = speedCapsule.mapToItem(null, speedMenu.x, speedMenu.y)
-        return Qt.rect(corner.x, corner.y, speedMenu.width, speedMenu.height)
-    }
+    // The layer over the whole window that the speed menu opens in.
+    required property Item overlay
+    readonly property alias menu: speedMenu
+    // The control under the pointer, whose label the tooltip shows; none while its menu is open.
+    readonly property Item hoveredControl: [pauseButton, shuffleButton, speedButton, openButton,
+                                            previousButton, playButton, nextButton]
+                                           .find(control => control.hovered
+                                                 && !(control === speedButton && speedMenu.opened))
+                                           || null
 
     spacing: 10
 
@@ -65,23 +63,35 @@ ColumnLayout {
         RowLayout {
             spacing: 6
             IslandButton {
+                id: pauseButton
                 objectName: "pauseButton"
                 icon: panel.model.paused ? "play.fill" : "pause.fill"
                 label: panel.model.paused ? "Play wallpaper" : "Pause wallpaper"
                 onClicked: panel.model.togglePause()
             }
             IslandButton {
+                id: shuffleButton
                 objectName: "shuffleButton"
                 icon: "shuffle"
                 label: "Shuffle wallpaper"
                 onClicked: panel.model.shuffle()
             }
             Item {
-                id: speedCapsule
+                id: speedButton
+                objectName: "speedButton"
+                readonly property string label: "Wallpaper playback speed"
+                readonly property alias hovered: speedHover.hovered
                 implicitWidth: 44
                 implicitHeight: 30
                 Accessible.role: Accessible.ButtonMenu
-                Accessible.name: "Wallpaper playback speed"
+                Accessible.name: label
+                Accessible.onPressAction: toggle()
+                function toggle() {
+                    if (speedMenu.opened)
+                        speedMenu.close()
+                    else
+                        speedMenu.open(speedButton, Qt.point(0, 32))
+                }
                 Rectangle {
                     anchors.fill: parent
                     radius: height / 2
@@ -98,26 +108,21 @@ ColumnLayout {
                     id: speedHover
                 }
                 TapHandler {
-                    onTapped: speedMenu.opened ? speedMenu.close() : speedMenu.popup(0, 32)
+                    onTapped: speedButton.toggle()
                 }
-                ToolTip.visible: speedHover.hovered && !speedMenu.opened
-                ToolTip.text: "Wallpaper playback speed"
-                ToolTip.delay: 600
-                Menu {
+                IslandMenu {
                     id: speedMenu
-                }
-                Instantiator {
-                    model: panel.model.speedChoices
-                    delegate: MenuItem {
-                        required property var modelData
-                        text: modelData.title
-                        onTriggered: panel.model.setSpeed(modelData.speed)
-                    }
-                    onObjectAdded: (index, item) => speedMenu.insertItem(index, item)
-                    onObjectRemoved: (index, item) => speedMenu.removeItem(item)
+                    objectName: "speedMenu"
+                    parent: panel.overlay
+                    opener: speedButton
+                    titles: panel.model.speedChoices.map(choice => choice.title)
+                    current: panel.model.speedChoices.findIndex(
+                                 choice => choice.speed === panel.model.speed)
+                    onPicked: index => panel.model.setSpeed(panel.model.speedChoices[index].speed)
                 }
             }
             IslandButton {
+                id: openButton
                 icon: "square.grid.2x2"
                 label: "Open Quintara"
                 onClicked: panel.model.openControls()
@@ -160,17 +165,20 @@ ColumnLayout {
             }
         }
         IslandButton {
+            id: previousButton
             icon: "backward.fill"
             label: "Previous"
             onClicked: panel.model.sendMusic("previousTrack")
         }
         IslandButton {
+            id: playButton
             prominent: true
             icon: panel.model.trackPlaying ? "pause.fill" : "play.fill"
             label: panel.model.trackPlaying ? "Pause music" : "Play music"
             onClicked: panel.model.sendMusic("playPause")
         }
         IslandButton {
+            id: nextButton
             icon: "forward.fill"
             label: "Next"
             onClicked: panel.model.sendMusic("nextTrack")

@@ -1,15 +1,15 @@
 import QtQuick
-import QtQuick.Controls
 import Quintara.Settings
 
-// A small round button of the island: a symbol in a circle, its label as tooltip and accessible
-// name.
+// A small round button of the island: a symbol in a circle, its label as accessible name and
+// (shown by the view) as tooltip.
 Item {
     id: button
 
     property string icon
     property string label
     property bool prominent: false
+    readonly property alias hovered: hover.hovered
     signal clicked
 
     implicitWidth: prominent ? 36 : 30
@@ -38,7 +38,4 @@ Item {
     TapHandler {
         onTapped: button.clicked()
     }
-    ToolTip.visible: hover.hovered && label.length > 0
-    ToolTip.text: label
-    ToolTip.delay: 600
 }

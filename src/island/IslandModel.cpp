@@ -259,15 +259,14 @@ QString IslandModel::statusText() const
 {
     if (m_pauseReason)
         return desktopWords(islandText(*m_pauseReason));
-    const double speed = m_settings.speed(m_settings.currentVideo());
-    if (speed == 1.0)
+    if (speed() == 1.0)
         return QStringLiteral("Playing");
-    return QStringLiteral("Playing at ") + quintara::speedTitle(speed, QLocale());
+    return QStringLiteral("Playing at ") + speedTitle();
 }
 
 QString IslandModel::speedTitle() const
 {
-    return quintara::speedTitle(m_settings.speed(m_settings.currentVideo()), QLocale());
+    return quintara::speedTitle(speed(), QLocale());
 }
 
 QVariantList IslandModel::speedChoices() const

@@ -50,6 +50,8 @@ class IslandModel : public QObject {
     Q_PROPERTY(QString wallpaperTitle READ wallpaperTitle NOTIFY wallpaperChanged)
     Q_PROPERTY(bool hasWallpaper READ hasWallpaper NOTIFY wallpaperChanged)
     Q_PROPERTY(QString statusText READ statusText NOTIFY wallpaperChanged)
+    // The current wallpaper's speed, 1 without one.
+    Q_PROPERTY(double speed READ speed NOTIFY wallpaperChanged)
     Q_PROPERTY(QString speedTitle READ speedTitle NOTIFY wallpaperChanged)
     // [{speed, title}] for the speed menu.
     Q_PROPERTY(QVariantList speedChoices READ speedChoices CONSTANT)
@@ -122,6 +124,7 @@ public:
     QString wallpaperTitle() const;
     bool hasWallpaper() const { return !m_settings.currentVideo().isEmpty(); }
     QString statusText() const;
+    double speed() const { return m_settings.speed(m_settings.currentVideo()); }
     QString speedTitle() const;
     QVariantList speedChoices() const;
     bool hasTrack() const { return m_activities.nowPlaying().has_value(); }

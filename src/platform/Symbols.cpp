@@ -20,6 +20,7 @@ const QHash<QString, QString> &table()
         {QStringLiteral("bubble.left.and.text.bubble.right"), QStringLiteral("messages-square")},
         {QStringLiteral("capsule"), QStringLiteral("toggle-left")},
         {QStringLiteral("capsule.inset.filled"), QStringLiteral("toggle-right")},
+        {QStringLiteral("checkmark"), QStringLiteral("check")},
         {QStringLiteral("checkmark.circle.fill"), QStringLiteral("circle-check")},
         {QStringLiteral("chevron.left"), QStringLiteral("chevron-left")},
         {QStringLiteral("display"), QStringLiteral("monitor")},

@@ -27,10 +27,14 @@ struct Island {
     explicit Island(IslandGeometry geometry = {})
         : model(settings, center, clock, geometry, [] { return QDateTime::currentDateTime(); })
     {}
-    void activity(const QString &id, const QString &state = "running")
+    // `id`, or `id`:`state` for a state other than running.
+    void activity(const QString &step)
     {
-        center.report(
-            {{"source", "Claude Code"}, {"id", id}, {"state", state}, {"title", "Task " + id}});
+        const QString id = step.section(':', 0, 0), state = step.section(':', 1, 1);
+        center.report({{"source", "Claude Code"},
+                       {"id", id},
+                       {"state", state.isEmpty() ? "running" : state},
+                       {"title", "Task " + id}});
     }
     void music(bool playing)
     {
@@ -146,9 +150,7 @@ private slots:
             else if (step == "playing" || step == "paused")
                 island.music(step == "playing");
             else
-                island.activity(step.section(':', 0, 0), step.section(':', 1, 1).isEmpty()
-                                                             ? "running"
-                                                             : step.section(':', 1, 1));
+                island.activity(step);
         }
         QCOMPARE(island.model.focusName(), focus);
         QCOMPARE(island.model.focusTitle(), title);
