@@ -117,6 +117,11 @@ LoopingPlayer::LoopingPlayer(const QUrl &file, QObject *parent) : QObject(parent
     setOption(m_mpv, "input-default-bindings", "no");
     setOption(m_mpv, "input-vo-keyboard", "no");
     setOption(m_mpv, "load-scripts", "no");
+    // mpv's built-in scripts (statistics page, console, conditional profiles) each run a Lua
+    // interpreter of their own on a thread that wakes for every property change.
+    setOption(m_mpv, "load-stats-overlay", "no");
+    setOption(m_mpv, "load-osd-console", "no");
+    setOption(m_mpv, "load-auto-profiles", "no");
     setOption(m_mpv, "ytdl", "no");
     setOption(m_mpv, "cache", "no");
     setOption(m_mpv, "demuxer-max-bytes", "16MiB");
