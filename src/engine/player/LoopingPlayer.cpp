@@ -130,7 +130,7 @@ LoopingPlayer::LoopingPlayer(const QUrl &file, QObject *parent) : QObject(parent
     if (renderPath() == RenderPath::software) {
         setOption(m_mpv, "video-rotate", "no");
         setOption(m_mpv, "hwdec-codecs", "");
-        // libswscale's SIMD converters, not zimg: a quarter of the cost of turning each frame
+        // libswscale's SIMD converters, not zimg: about half the cost of turning each frame
         // into RGB, the biggest share of the drawing after decoding itself.
         setOption(m_mpv, "sws-allow-zimg", "no");
         setOption(m_mpv, "sws-fast", "yes");
@@ -267,6 +267,7 @@ std::shared_ptr<SharedFrame> LoopingPlayer::frame() const
 void LoopingPlayer::updateTargetSize()
 {
     QSize largest;
+    QSize shown; // the widest and the tallest the video is shown
     const FrameRequest *common = nullptr;
     bool alike = true;
     for (const auto &[layer, request] : m_requests) {
@@ -278,6 +279,7 @@ void LoopingPlayer::updateTargetSize()
         else if (request.layer != common->layer || request.mode != common->mode)
             alike = false;
         alike = alike && !request.wholeVideo;
+        shown = shown.expandedTo(size);
         if (largest.isEmpty() ||
             qint64(size.width()) * size.height() > qint64(largest.width()) * largest.height())
             largest = size;
@@ -302,11 +304,11 @@ void LoopingPlayer::updateTargetSize()
     if (m_scalingReplies == 0)
         applyTarget();
 
-    // The largest showing decides: no layer may lose detail it would show.
-    if (!largest.isEmpty() && !m_videoSize.isEmpty()) {
+    // No layer may lose detail it would show.
+    if (!shown.isEmpty() && !m_videoSize.isEmpty()) {
         m_wantsReducedDecoding = renderPath() == RenderPath::software &&
-                                 largest.width() * 2 <= m_videoSize.width() &&
-                                 largest.height() * 2 <= m_videoSize.height();
+                                 shown.width() * 2 <= m_videoSize.width() &&
+                                 shown.height() * 2 <= m_videoSize.height();
         applyDecoding();
     }
 }
