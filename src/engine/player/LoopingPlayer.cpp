@@ -18,6 +18,21 @@ constexpr double maxSpeed = 100.0;
 // Tags the replies to a change of scaling, so the renderers learn when mpv has taken it.
 constexpr uint64_t scalingReply = 1;
 
+// The cheaper decoding path waits for a time position this close to the loop's start.
+constexpr double loopStartWindow = 0.5;
+
+// mpv's decoding and scaling options on the software route, full and reduced.
+struct DecodingOptions {
+    const char *skipLoopFilter;
+    const char *scaler;
+};
+constexpr DecodingOptions fullDecoding{"default", "bicubic"};
+constexpr DecodingOptions reducedDecoding{"all", "bilinear"};
+// mpv opens the decoder anew, and so reads its options again, only when "hwdec" changes. On the
+// software route no codec may use hardware ("hwdec-codecs" is empty), so both values decode in
+// software; the player alternates between them to re-open the decoder.
+constexpr const char *softwareDecoders[] = {"no", "auto-safe"};
+
 enum ObservationId : uint64_t {
     observePause = 1,
     observeSpeed,
@@ -45,6 +60,12 @@ QByteArray rotationFilter(qint64 degrees)
 void setOption(mpv_handle *mpv, const char *name, const char *value)
 {
     mpv_set_option_string(mpv, name, value);
+}
+
+void setPropertyAsync(mpv_handle *mpv, const char *name, const char *value)
+{
+    char *data = const_cast<char *>(value); // copied by mpv
+    mpv_set_property_async(mpv, 0, name, MPV_FORMAT_STRING, &data);
 }
 
 const mpv_node *mapValue(const mpv_node &map, const char *key)
@@ -96,13 +117,25 @@ LoopingPlayer::LoopingPlayer(const QUrl &file, QObject *parent) : QObject(parent
     setOption(m_mpv, "input-default-bindings", "no");
     setOption(m_mpv, "input-vo-keyboard", "no");
     setOption(m_mpv, "load-scripts", "no");
+    // mpv's built-in scripts (statistics page, console, conditional profiles) each run a Lua
+    // interpreter of their own on a thread that wakes for every property change.
+    setOption(m_mpv, "load-stats-overlay", "no");
+    setOption(m_mpv, "load-osd-console", "no");
+    setOption(m_mpv, "load-auto-profiles", "no");
     setOption(m_mpv, "ytdl", "no");
     setOption(m_mpv, "cache", "no");
     setOption(m_mpv, "demuxer-max-bytes", "16MiB");
     setOption(m_mpv, "demuxer-max-back-bytes", "0");
     setOption(m_mpv, "hwdec", renderPath() == RenderPath::openGL ? "auto-safe" : "no");
-    if (renderPath() == RenderPath::software)
+    if (renderPath() == RenderPath::software) {
         setOption(m_mpv, "video-rotate", "no");
+        setOption(m_mpv, "hwdec-codecs", "");
+        // libswscale's SIMD converters, not zimg: about half the cost of turning each frame
+        // into RGB, the biggest share of the drawing after decoding itself.
+        setOption(m_mpv, "sws-allow-zimg", "no");
+        setOption(m_mpv, "sws-fast", "yes");
+        setOption(m_mpv, "sws-scaler", fullDecoding.scaler);
+    }
     if (mpv_initialize(m_mpv) < 0) {
         mpv_terminate_destroy(m_mpv);
         m_mpv = nullptr;
@@ -234,6 +267,7 @@ std::shared_ptr<SharedFrame> LoopingPlayer::frame() const
 void LoopingPlayer::updateTargetSize()
 {
     QSize largest;
+    QSize shown; // the widest and the tallest the video is shown
     const FrameRequest *common = nullptr;
     bool alike = true;
     for (const auto &[layer, request] : m_requests) {
@@ -245,6 +279,7 @@ void LoopingPlayer::updateTargetSize()
         else if (request.layer != common->layer || request.mode != common->mode)
             alike = false;
         alike = alike && !request.wholeVideo;
+        shown = shown.expandedTo(size);
         if (largest.isEmpty() ||
             qint64(size.width()) * size.height() > qint64(largest.width()) * largest.height())
             largest = size;
@@ -268,6 +303,31 @@ void LoopingPlayer::updateTargetSize()
     m_pendingExact = exact;
     if (m_scalingReplies == 0)
         applyTarget();
+
+    // No layer may lose detail it would show.
+    if (!shown.isEmpty() && !m_videoSize.isEmpty()) {
+        m_wantsReducedDecoding = renderPath() == RenderPath::software &&
+                                 shown.width() * 2 <= m_videoSize.width() &&
+                                 shown.height() * 2 <= m_videoSize.height();
+        applyDecoding();
+    }
+}
+
+void LoopingPlayer::applyDecoding()
+{
+    // Re-opening the decoder resumes exactly at the frame shown, decoding from the keyframe
+    // before it: so not before a frame is shown, and on the way to the cheaper path only while
+    // playing near the loop's start, where that is a few frames rather than seconds of video.
+    if (!m_mpv || !m_positionKnown || m_wantsReducedDecoding == m_decodingReduced)
+        return;
+    if (m_wantsReducedDecoding && (m_timePos > loopStartWindow || m_rate <= 0))
+        return;
+    m_decodingReduced = m_wantsReducedDecoding;
+    const DecodingOptions &options = m_decodingReduced ? reducedDecoding : fullDecoding;
+    setPropertyAsync(m_mpv, "vd-lavc-skiploopfilter", options.skipLoopFilter);
+    setPropertyAsync(m_mpv, "sws-scaler", options.scaler);
+    setPropertyAsync(m_mpv, "hwdec", softwareDecoders[m_decodingReduced ? 1 : 0]);
+    emit decodingReducedChanged();
 }
 
 void LoopingPlayer::applyTarget()
@@ -325,7 +385,9 @@ void LoopingPlayer::handlePropertyChange(const char *name, int format, void *dat
         }
     } else if (qstrcmp(name, mpvproperty::timePos) == 0 && format == MPV_FORMAT_DOUBLE) {
         m_timePos = *static_cast<double *>(data);
+        m_positionKnown = true;
         emit timePosChanged();
+        applyDecoding(); // waiting for the loop's start
     } else if (qstrcmp(name, mpvproperty::videoRotation) == 0 && format == MPV_FORMAT_INT64) {
         const QByteArray filter = rotationFilter(*static_cast<int64_t *>(data));
         if (filter != m_rotationFilter && m_mpv) {

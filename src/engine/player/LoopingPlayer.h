@@ -43,6 +43,7 @@ class LoopingPlayer : public QObject {
     Q_PROPERTY(double speed READ speed NOTIFY speedChanged)
     Q_PROPERTY(double timePos READ timePos NOTIFY timePosChanged)
     Q_PROPERTY(QSize videoSize READ videoSize NOTIFY videoSizeChanged)
+    Q_PROPERTY(bool decodingReduced READ isDecodingReduced NOTIFY decodingReducedChanged)
 
 public:
     explicit LoopingPlayer(const QUrl &file, QObject *parent = nullptr);
@@ -70,6 +71,13 @@ public:
     double timePos() const { return m_timePos; }
     // The video's display size (rotation and aspect applied); empty until known.
     QSize videoSize() const { return m_videoSize; }
+
+    // True while mpv decodes and scales the cheaper way, because every layer shows the video at
+    // half its size or less in both directions, where the downscale hides the difference: no
+    // in-loop deblocking (H.264, HEVC) and a bilinear scaler. Only where the CPU decodes and
+    // draws (the software route). The cheaper path starts at the next loop start (re-opening
+    // the decoder there costs a few frames); full decoding comes back at once.
+    bool isDecodingReduced() const { return m_decodingReduced; }
 
     // Frames drawn so far, each shared by every layer.
     quint64 drawnFrames() const;
@@ -106,6 +114,7 @@ signals:
     void speedChanged();
     void timePosChanged();
     void videoSizeChanged();
+    void decodingReducedChanged();
 
 private:
     void drainEvents();
@@ -113,6 +122,7 @@ private:
     void handlePropertyChange(const char *name, int format, void *data);
     void updateTargetSize();
     void applyTarget();
+    void applyDecoding();
 
     QUrl m_url;
     mpv_handle *m_mpv = nullptr;
@@ -133,6 +143,9 @@ private:
     QSize m_pendingTarget;
     bool m_pendingExact = false;
     QByteArray m_rotationFilter;
+    bool m_decodingReduced = false;
+    bool m_wantsReducedDecoding = false;
+    bool m_positionKnown = false; // a frame has been shown
     std::atomic<bool> m_eventsQueued{false};
     std::atomic<bool> m_frameQueued{false};
 };

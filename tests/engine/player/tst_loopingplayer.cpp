@@ -133,6 +133,8 @@ private slots:
         QVERIFY(player.isPaused());
         letFramesPass(3);
         QVERIFY(player.drawnFrames() <= 3); // the first frame, redrawn as the scaling settles
+        // Shown at half its size, but paused: its decoder is not re-opened for the cheaper path.
+        QVERIFY(!player.isDecodingReduced());
         QCOMPARE(framesWhileOthersPlay(player, 20), quint64(0));
 
         stage.window->resize(320, 180);
@@ -237,11 +239,15 @@ private slots:
         QVERIFY(!player.isPaused());
     }
 
+    // Every frame drawn across the loop point shows the picture: no black frame. A 4K video shown
+    // at half its size (a 1080p display) is decoded the cheaper way, from a loop start; shown as
+    // large as it is (a canvas spanning displays), in full at once; then cheaper again.
     void loopsPastTheEnd()
     {
-        LoopingPlayer player(clip(1.0));
-        Stage stage(&player, {160, 90});
-        player.setRate(2.0);
+        LoopingPlayer player(
+            QUrl::fromLocalFile(test::testVideo({.width = 3840, .height = 2160, .seconds = 1.0})));
+        Stage stage(&player, {1920, 1080});
+        player.setRate(1.0);
         double highest = 0, peak = 0;
         int wraps = 0;
         connect(&player, &LoopingPlayer::timePosChanged, this, [&] {
@@ -252,17 +258,29 @@ private slots:
             }
             highest = std::max(highest, player.timePos());
         });
-        // Every frame drawn, across the loop point too, shows the picture: no black frame.
         int blackFrames = 0;
         int inspected = 0;
         connect(&player, &LoopingPlayer::frameDrawn, this, [&] {
             if (player.frame()) // the OpenGL route keeps its frames on the GPU
                 player.frame()->withFrame([&](const QImage &image) {
                     ++inspected;
-                    blackFrames += litShare(image, {}, 2) < 0.5;
+                    blackFrames += litShare(image, {}, 4) < 0.5;
                 });
         });
-        WAIT_FOR(wraps >= 2); // and it goes on after the wrap
+        const bool cheaper = renderPath() == RenderPath::software;
+        // Last, half its width but its whole height (two portrait displays side by side).
+        for (const auto &[size, reduced] : QList<std::pair<QSize, bool>>{{{1920, 1080}, cheaper},
+                                                                         {{3840, 2160}, false},
+                                                                         {{1920, 1080}, cheaper},
+                                                                         {{1920, 2160}, false}}) {
+            stage.layer->setSize(size);
+            WAIT_FOR(player.isDecodingReduced() == reduced);
+            const int before = wraps;
+            WAIT_FOR(wraps > before); // and it goes on after the wrap
+            QCOMPARE(player.isDecodingReduced(), reduced);
+            QCOMPARE(drawnSize(player), size);
+            WAIT_FOR(stage.lit() > 0.5);
+        }
         QVERIFY(peak > 0.8);
         QCOMPARE(blackFrames, 0);
         QVERIFY(inspected > 0 || renderPath() == RenderPath::openGL);
