@@ -28,14 +28,30 @@ private:
     QJsonObject m_values;
 };
 
+// Addresses compare by the text they are stored as: QUrl tells "##" from "#%23" though both are
+// written "#%23" and mean the same.
+QString text(const QUrl &url)
+{
+    return url.toString(QUrl::FullyEncoded);
+}
+
+QMap<QString, QString> texts(const AppSettings::ScreenVideos &videos)
+{
+    QMap<QString, QString> result;
+    for (auto it = videos.cbegin(); it != videos.cend(); ++it)
+        result.insert(it.key(), text(it.value()));
+    return result;
+}
+
 bool sameSettings(const AppSettings &a, const AppSettings &b)
 {
-    return a.libraryFolder() == b.libraryFolder() && a.currentVideo() == b.currentVideo() &&
-           a.spanScreens() == b.spanScreens() && a.screenVideos() == b.screenVideos() &&
-           a.fillMode() == b.fillMode() && a.speeds() == b.speeds() &&
-           a.hasOnboarded() == b.hasOnboarded() && a.showIsland() == b.showIsland() &&
-           a.pauseOnBattery() == b.pauseOnBattery() && a.pauseInLowPower() == b.pauseInLowPower() &&
-           a.pauseWhenHot() == b.pauseWhenHot() && a.islandSources() == b.islandSources();
+    return text(a.libraryFolder()) == text(b.libraryFolder()) &&
+           text(a.currentVideo()) == text(b.currentVideo()) && a.spanScreens() == b.spanScreens() &&
+           texts(a.screenVideos()) == texts(b.screenVideos()) && a.fillMode() == b.fillMode() &&
+           a.speeds() == b.speeds() && a.hasOnboarded() == b.hasOnboarded() &&
+           a.showIsland() == b.showIsland() && a.pauseOnBattery() == b.pauseOnBattery() &&
+           a.pauseInLowPower() == b.pauseInLowPower() && a.pauseWhenHot() == b.pauseWhenHot() &&
+           a.islandSources() == b.islandSources();
 }
 
 } // namespace
