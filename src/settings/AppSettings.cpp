@@ -92,7 +92,11 @@ void AppSettings::load()
         bool allStrings = true;
         for (auto it = object.begin(); it != object.end() && allStrings; ++it) {
             allStrings = it.value().isString();
-            loaded.insert(it.key(), QUrl::fromLocalFile(it.value().toString()));
+            // A path that names no file ("", "//") would leave its display without a wallpaper
+            // instead of showing the current one.
+            const QUrl url = QUrl::fromLocalFile(it.value().toString());
+            if (!url.toLocalFile().isEmpty())
+                loaded.insert(it.key(), url);
         }
         if (allStrings)
             m_screenVideos = loaded;

@@ -165,6 +165,11 @@ private slots:
         s->setVideo(b, std::nullopt);
         QVERIFY(s->screenVideos().isEmpty());
         QCOMPARE(s->currentVideo(), b);
+        // A stored entry that names no file leaves its display on the current video.
+        const QByteArray stored =
+            R"({"screenVideos": {"D1": "//", "D2": "/l/a.mp4"}, "currentVideo": "file:///l/b.mp4"})";
+        QVERIFY(test::writeFile(storePath(), stored));
+        QCOMPARE(Settings()->screenVideos(), (AppSettings::ScreenVideos{{"D2", a}}));
     }
 
     void forgetReplacesInOrder()
