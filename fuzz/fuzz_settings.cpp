@@ -2,31 +2,14 @@
 // through the store's encoding, and read again to the same settings. Held in memory: the file
 // around the bytes only adds a disk sync per input.
 #include "FuzzSupport.h"
+#include "TestFiles.h"
 #include "platform/linux/JsonFileStore.h"
 #include "settings/AppSettings.h"
 
 using namespace quintara;
+using test::MemoryStore;
 
 namespace {
-
-// The store's values without its file: what JsonFileStore keeps between reading and saving.
-class MemoryStore final : public KeyValueStore {
-public:
-    explicit MemoryStore(QJsonObject values) : m_values(std::move(values)) {}
-    QJsonValue value(const QString &key) const override { return m_values.value(key); }
-    void setValues(const QList<Entry> &entries) override
-    {
-        for (const auto &[key, value] : entries)
-            if (value.isUndefined())
-                m_values.remove(key);
-            else
-                m_values.insert(key, value);
-    }
-    const QJsonObject &values() const { return m_values; }
-
-private:
-    QJsonObject m_values;
-};
 
 // Addresses compare by the text they are stored as: QUrl tells "##" from "#%23" though both are
 // written "#%23" and mean the same.

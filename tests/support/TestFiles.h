@@ -6,6 +6,7 @@
 #include <QList>
 #include <QStringList>
 #include <QUrl>
+#include <utility>
 
 namespace quintara::test {
 
@@ -23,6 +24,8 @@ QStringList fileNames(const QList<QUrl> &urls);
 // User defaults held in memory.
 class MemoryStore final : public KeyValueStore {
 public:
+    MemoryStore() = default;
+    explicit MemoryStore(QJsonObject values) : m_values(std::move(values)) {}
     QJsonValue value(const QString &key) const override
     {
         return m_values.contains(key) ? m_values.value(key) : QJsonValue(QJsonValue::Undefined);
@@ -35,6 +38,8 @@ public:
             else
                 m_values.insert(key, value);
     }
+
+    const QJsonObject &values() const { return m_values; }
 
 private:
     QJsonObject m_values;
